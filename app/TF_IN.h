@@ -1,0 +1,85 @@
+#pragma once
+// The import shell: the main window's state and logic, independent of any toolkit. It owns the
+// connection, its transaction, the queries, the tables and the run state; it reaches the person
+// only through TF_INView.
+#include "app/TF_INView.h"
+#include "db/IBDatabase.h"
+#include "db/IBQuery.h"
+#include "db/IBStoredProc.h"
+#include "db/IBTransaction.h"
+#include "db/TEQuery.h"
+#include "platform/Component.h"
+#include "platform/DbfTable.h"
+#include "posting/JournalNumbers.h"
+
+#include <string>
+#include <vector>
+
+class TF_IN : public Component {
+public:
+    // The owner stands for the application object (nameless, so sender lines read "( .F_IN").
+    explicit TF_IN(TF_INView& view, Component* application = nullptr);
+    ~TF_IN() override;
+
+    enum class StartResult { Started, Closed, Failed };
+
+    // Window events.
+    void FormCreate(const std::string& exePath);
+    // Runs the start-up sequence the first time only. args are the command-line arguments
+    // without the program name. actOnRunWord is false for the console runner, which runs once
+    // whatever the parameters file says.
+    StartResult FormActivate(const std::vector<std::string>& args, bool actOnRunWord = true);
+    void CmbTipChange(const std::string& text);
+    void Button1Click(Component* sender);
+    void FormClose();
+
+    int ShowMsg(const std::string& text, const std::string& buttons = {});
+    int ShowErrMsg(const Component* sender, const std::string& text,
+                   const std::string& buttons = {});
+
+    // Names of the entries of folder matching mask, each followed by CR LF.
+    static std::string ListFiles(const std::string& folder, const std::string& mask);
+
+    // What the last run did, for the console runner's exit status.
+    struct RunOutcome {
+        int FilesPosted = 0;
+        int FilesFailed = 0;
+        bool EndedEarly = false;   // a failure outside the per-file guard ended the run
+        std::string Failure;       // its text
+    };
+    const RunOutcome& LastRun() const { return lastRun_; }
+    bool Running() const { return running_; }
+    const std::string& RunWord() const { return runWord_; }
+
+    // Window elements that act as message senders.
+    Component Button1;
+
+    IBDatabase DB1;
+    IBTransaction TR1;
+    IBQuery IB1, IB2, IB3, IB4, IB5;
+    TEQuery EQ1, EQ2, EQ3, EQ4, EQ5;
+    IBStoredProc SP1;
+    DbfTable Dbf1;
+    DbfTable dbfWber;
+
+    std::string ExePath;
+    std::string ExchangeFolder;
+    std::string RunReport;
+    JournalNumbers JournalNumbers;
+    std::vector<std::string> Memo1;  // the work list
+    std::string Memo2;               // the log of the last input file
+    std::string CmbTipText;
+
+private:
+    void SetWorkList(const std::string& listText);
+    void SetWorkList(std::vector<std::string> lines);
+    void RunFiles(Component* sender);
+    void PostFile(const std::string& name, const std::string& archive);
+    void WriteRunLog(const std::string& path, const std::string& name, const std::string& status);
+
+    TF_INView& view_;
+    bool activated_ = false;
+    bool running_ = false;
+    std::string runWord_;
+    RunOutcome lastRun_;
+};

@@ -1,0 +1,84 @@
+#pragma once
+// A dBase III/IV table (columns C, N, F, D, L) reached by a Windows-style folder and a table
+// name, read record by record and appended to, through shapelib. Text stays Windows-1250.
+#include "platform/Component.h"
+#include "platform/DbfField.h"
+#include "platform/FormatSettings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class DbfTable : public Component {
+public:
+    explicit DbfTable(std::string name = {}, Component* owner = nullptr);
+    ~DbfTable() override;
+
+    // The table is the file FolderName + TableName; a missing closing backslash is supplied.
+    // Letter case of the names does not matter.
+    std::string FolderName;
+    std::string TableName;
+    // Conversions between text and numbers or dates.
+    FormatSettings Settings = FormatSettings::Default();
+
+    std::string FullName() const;
+
+    // Opens the table on its first record that is not deleted. Throws std::runtime_error naming
+    // the file when it is missing, not a dBase table, or shorter than its header announces.
+    void Open();
+    // Drops a record being appended.
+    void Close();
+    bool Active() const { return handle_ != nullptr; }
+
+    // Column names in their order in the table.
+    const std::vector<std::string>& FieldNames() const { return fieldNames_; }
+    // Finds a column without regard to letter case; throws "Field 'NAME' not found".
+    DbfField& FieldByName(const std::string& name);
+    // Null when the table has no such column.
+    DbfField* FindField(const std::string& name);
+
+    // Records marked deleted are skipped and not counted.
+    void First();
+    void Next();
+    bool Eof() const { return eof_; }
+    int RecordCount() const { return recordCount_; }
+
+    // Removes every record, keeping the columns.
+    void Zap();
+    void EmptyTable() { Zap(); }
+    // Starts a blank record at the end; Post stores it, Cancel drops it.
+    void Append();
+    void Post();
+    void Cancel();
+    bool Appending() const { return appending_; }
+
+private:
+    friend class DbfField;
+
+    struct Closer {
+        void operator()(void* handle) const;
+    };
+
+    void RequireActive(const char* operation) const;
+    void RequireWritable(const char* operation) const;
+    void Load(int physical);
+    void ShowBlankRecord();
+    void Seek(int fromPhysical);
+    // The record a field reads, and the one it writes (only while appending).
+    const std::string& CurrentRecord() const { return record_; }
+    std::string& EditRecord(const std::string& fieldName);
+
+    std::unique_ptr<void, Closer> handle_;
+    bool readOnly_ = false;
+    std::string hostPath_;
+    int headerLength_ = 0;
+    int recordLength_ = 0;
+    int physicalCount_ = 0;
+    int recordCount_ = 0;
+    int position_ = -1;
+    bool eof_ = true;
+    bool appending_ = false;
+    std::string record_;
+    std::vector<std::string> fieldNames_;
+    std::vector<std::unique_ptr<DbfField>> fields_;
+};

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug
+cmake --build build -j"$(nproc)"
+
+# The server integration test needs a Firebird server on 127.0.0.1; without one it is skipped.
+server_started=0
+if [ -x scripts/start-fbserver.sh ] && scripts/start-fbserver.sh start; then
+  server_started=1
+else
+  echo "test.sh: no Firebird server could be started; the server test will be skipped" >&2
+fi
+stop_server() { [ "$server_started" = 1 ] && scripts/start-fbserver.sh stop || true; }
+trap stop_server EXIT
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure -j2 "$@"

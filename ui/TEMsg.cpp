@@ -1,0 +1,242 @@
+#include "ui/TEMsg.h"
+
+#include "platform/Text.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <deque>
+#include <exception>
+
+namespace {
+
+const QString kButtonPrefix = QStringLiteral("EMSGFormButton");
+constexpr int kBorder = 2;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 9;
+
+// Answers queued by tests for the dialogs to come.
+std::deque<TEMsg::TAnswer>& Answers() {
+    static std::deque<TEMsg::TAnswer> answers;
+    return answers;
+}
+
+struct Sign {
+    const char* Character;
+    QColor Colour;
+    bool Italic;
+};
+
+Sign SignFor(TMsgDlgType typ, const std::string& buttons) {
+    const QColor blue(0, 0, 255);
+    switch (typ) {
+    case TMsgDlgType::mtWarning:
+        return {"!", QColor(128, 0, 128), false};
+    case TMsgDlgType::mtError:
+        return {DialogCaption(typ, buttons) == "Error-question" ? "?" : "!", QColor(255, 0, 0),
+                false};
+    case TMsgDlgType::mtInformation:
+        return {"i", blue, true};
+    case TMsgDlgType::mtConfirmation:
+        return {"?", blue, false};
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    return {"i", blue, false};
+}
+
+// Windows line breaks shown and copied with the host's.
+QString HostText(const std::string& win1250) {
+    QString s = QString::fromStdString(text::ToUtf8(win1250));
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+void PaintBackground(QWidget& widget, const QColor& colour) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+TEMsg::TEMsg(Component* owner) : Component({}, owner) {}
+
+TEMsg::~TEMsg() = default;
+
+std::vector<TEMsg::Button> TEMsg::ButtonRow(const std::string& buttons, int& rowWidth) {
+    std::vector<Button> row;
+    rowWidth = 0;
+    std::string list = buttons + ";";
+    for (auto end = list.find(';'); end != std::string::npos; end = list.find(';')) {
+        std::string item = list.substr(0, end);
+        // A caption gets two blanks of room unless it already carries them.
+        if (item.size() - text::Trim(item).size() < 2) item += "  ";
+        list.erase(0, end + 1);
+        if (text::Trim(item).empty()) item = "   &Ok   ";
+        if (row.size() == MaxButtons) break;
+        const int length = static_cast<int>(item.size());
+        row.push_back({text::Trim(item), 9 * length + 4});
+        rowWidth += 9 * length + 14;
+    }
+    return row;
+}
+
+void TEMsg::BuildForm(const std::string& buttons) {
+    const QColor background = QApplication::palette().color(QPalette::ToolTipBase);
+
+    form_ = std::make_unique<QDialog>(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint |
+                                                   Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                   Qt::MSWindowsFixedSizeDialogHint);
+    QDialog& form = *form_;
+    form.setObjectName(QStringLiteral("EMSGForm"));
+    form.setWindowTitle(QString::fromStdString(DialogCaption(Typ, buttons)));
+    PaintBackground(form, background);
+
+    auto* panel = new QFrame(&form);
+    panel->setObjectName(QStringLiteral("EMSGFormPanelx"));
+    PaintBackground(*panel, background);
+
+    auto* message = new QLabel(panel);
+    message->setObjectName(QStringLiteral("EMSGFormTextx"));
+    // Messages carry database and file texts: never read them as markup.
+    message->setTextFormat(Qt::PlainText);
+    message->setFont(QFont(QStringLiteral("Ariel"), 9));
+    QPalette black = message->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    message->setPalette(black);
+    message->setText(HostText(Text));
+    message->move(32, 3);
+    message->adjustSize();
+
+    const Sign sign = SignFor(Typ, buttons);
+    auto* icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("EMSGFormIcoLabel"));
+    QFont iconFont(QStringLiteral("Times New Roman"), 24);
+    iconFont.setBold(true);
+    iconFont.setItalic(sign.Italic);
+    icon->setFont(iconFont);
+    QPalette iconPalette = icon->palette();
+    iconPalette.setColor(QPalette::WindowText, sign.Colour);
+    icon->setPalette(iconPalette);
+    PaintBackground(*icon, background);
+    icon->setText(QString::fromLatin1(sign.Character));
+    icon->move(4, -5);
+    icon->adjustSize();
+
+    auto* copy = new QAction(QStringLiteral("Copy message to clipboard"), &form);
+    QObject::connect(copy, &QAction::triggered, &form,
+                     [this] { QGuiApplication::clipboard()->setText(HostText(Text)); });
+    for (QWidget* target : {static_cast<QWidget*>(&form), static_cast<QWidget*>(panel)}) {
+        target->setContextMenuPolicy(Qt::ActionsContextMenu);
+        target->addAction(copy);
+    }
+
+    int rowWidth = 0;
+    std::vector<QPushButton*> pushButtons;
+    for (const Button& spec : ButtonRow(buttons, rowWidth)) {
+        auto* button = new QPushButton(QString::fromStdString(text::ToUtf8(spec.Caption)), panel);
+        button->setObjectName(kButtonPrefix + QString::number(pushButtons.size() + 1));
+        button->setFont(QFont(QStringLiteral("Courier New"), 11));
+        button->resize(spec.Width, kButtonHeight);
+        QObject::connect(button, &QPushButton::clicked, &form, [this, button] {
+            chosen_ =
+                static_cast<std::uint8_t>(button->objectName().mid(kButtonPrefix.size()).toUInt());
+            form_->accept();
+        });
+        pushButtons.push_back(button);
+    }
+
+    const int textRight = message->x() + message->width();
+    const int width =
+        textRight + 10 > rowWidth ? 2 * kBorder + textRight + 20 : 2 * kBorder + rowWidth + 10;
+    const int height = 2 * kBorder + message->y() + message->height() + 10 + kButtonHeight + 5;
+    form.setFixedSize(width, height);
+    panel->setGeometry(0, 0, width, height);
+
+    int left = (width - rowWidth) / 2 + 2;
+    const int top = message->y() + message->height() + 12;
+    for (QPushButton* button : pushButtons) {
+        button->move(left, top);
+        left += button->width() + kButtonGap;
+    }
+    if (!pushButtons.empty()) pushButtons.front()->setFocus();
+
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - QPoint(width / 2, height / 2));
+}
+
+int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons) {
+    Text = text;
+    Typ = typ;
+    chosen_ = 0;
+    BuildForm(buttons);
+    struct FreeForm {
+        std::unique_ptr<QDialog>& form;
+        ~FreeForm() { form.reset(); }
+    } freeForm{form_};
+
+    std::exception_ptr answerFailure;
+    if (!Answers().empty()) {
+        TAnswer answer = std::move(Answers().front());
+        Answers().pop_front();
+        QTimer::singleShot(0, form_.get(), [this, answer, &answerFailure] {
+            try {
+                answer(*form_);
+            } catch (...) {
+                answerFailure = std::current_exception();
+            }
+            if (form_->isVisible()) form_->reject();
+        });
+    }
+    form_->exec();
+    if (answerFailure) std::rethrow_exception(answerFailure);
+
+    if (OnAfterShow) {
+        try {
+            OnAfterShow(*this);
+        } catch (...) {
+            // A handler's failure is not the dialog's to report.
+        }
+    }
+    return chosen_;
+}
+
+void TEMsg::QueueAnswer(TAnswer answer) {
+    Answers().push_back(std::move(answer));
+}
+
+void TEMsg::QueueAnswer(int button) {
+    QueueAnswer([button](QDialog& dialog) {
+        if (auto* pushButton =
+                dialog.findChild<QPushButton*>(kButtonPrefix + QString::number(button)))
+            pushButton->click();
+    });
+}
+
+void TEMsg::ClearAnswers() {
+    Answers().clear();
+}
+
+std::size_t TEMsg::PendingAnswers() {
+    return Answers().size();
+}
+
+int ShowMsg(const std::string& text, const std::string& buttons) {
+    TEMsg msg;
+    return msg.ShowDialog(text, MessageKind(buttons), buttons);
+}
+
+int ShowErrMsg(const Component* sender, const std::string& text, const std::string& buttons) {
+    TEMsg msg;
+    return msg.ShowDialog(ErrorText(sender, text), TMsgDlgType::mtError, buttons);
+}
