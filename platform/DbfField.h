@@ -49,5 +49,5 @@ private:
     char type_;
     int width_;
     int decimals_;
-    int offset_; // from the start of the record, after the deletion flag
+    int offset_; // in the record, whose byte 0 is the deletion flag
 };

@@ -59,10 +59,11 @@ private:
         void operator()(void* handle) const;
     };
 
+    void OpenResolved();
     void RequireActive(const char* operation) const;
     void RequireWritable(const char* operation) const;
     void Load(int physical);
-    void ShowBlankRecord();
+    // Moves to the first record not deleted from this physical one on, or to the end.
     void Seek(int fromPhysical);
     // The record a field reads, and the one it writes (only while appending).
     const std::string& CurrentRecord() const { return record_; }
@@ -70,6 +71,7 @@ private:
 
     std::unique_ptr<void, Closer> handle_;
     bool readOnly_ = false;
+    std::string shownName_; // as the program names it, for messages
     std::string hostPath_;
     int headerLength_ = 0;
     int recordLength_ = 0;

@@ -1,0 +1,29 @@
+#pragma once
+// Turns the payroll program's own table into the work posting table, one row per source
+// record, and copies that table out as "feladasWBER.dbf" for posting.
+#include "app/TF_INView.h"
+#include "platform/DbfTable.h"
+
+#include <string>
+#include <vector>
+
+class PayrollConversion {
+public:
+    // exchangeFolder is Windows-style text ending with a backslash; Dbf1 is the window's posting
+    // table object (pointed here at the work table), dbfWber the one for the payroll table.
+    PayrollConversion(TF_INView& view, DbfTable& Dbf1, DbfTable& dbfWber,
+                      const std::string& exchangeFolder);
+
+    // Converts the payroll table fileName (in the exchange folder) and returns the new work
+    // list. The source is deleted only once the converted table has been copied out; any
+    // failure throws with the source left in place.
+    std::vector<std::string> Run(const std::string& fileName);
+
+private:
+    void AppendRecord();
+
+    TF_INView& view_;
+    DbfTable& dbf1_;
+    DbfTable& dbfWber_;
+    std::string exchangeFolder_;
+};
