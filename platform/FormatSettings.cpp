@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -138,7 +139,10 @@ bool FormatSettings::TryStrToFloat(const std::string& s, double& value) const {
     if (t.empty()) return false;
     std::string c;
     size_t i = 0;
-    if (t[i] == '+' || t[i] == '-') c += t[i++];
+    if (t[i] == '+' || t[i] == '-') {
+        if (t[i] == '-') c += '-';
+        ++i;
+    }
     bool digits = false;
     while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) c += t[i++], digits = true;
     if (i < t.size() && t[i] == DecimalSeparator) {
@@ -158,8 +162,9 @@ bool FormatSettings::TryStrToFloat(const std::string& s, double& value) const {
         if (!expDigits) return false;
     }
     if (i != t.size()) return false;
-    value = std::strtod(c.c_str(), nullptr);
-    return std::isfinite(value);
+    // from_chars ignores the process locale, which a desktop toolkit may have changed.
+    auto [end, ec] = std::from_chars(c.data(), c.data() + c.size(), value);
+    return ec == std::errc() && end == c.data() + c.size() && std::isfinite(value);
 }
 
 double FormatSettings::StrToFloat(const std::string& s) const {
@@ -170,13 +175,8 @@ double FormatSettings::StrToFloat(const std::string& s) const {
 
 std::string FormatSettings::FloatToStr(double value) const {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    std::string r = buf;
-    // %G may give an exponent for large or small values; keep the plain form where short.
-    if (r.find('E') == std::string::npos && r.find('.') != std::string::npos) {
-        while (!r.empty() && r.back() == '0') r.pop_back();
-        if (!r.empty() && r.back() == '.') r.pop_back();
-    }
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string r(buf, ec == std::errc() ? end : buf);
     for (char& ch : r)
         if (ch == '.') ch = DecimalSeparator;
     return r;
