@@ -21,7 +21,8 @@ std::vector<std::string> ButtonCaptions(const std::string& buttons) {
 
 std::string Indented(const std::string& utf8) {
     std::string r;
-    for (const std::string& line : text::SplitLines(utf8)) r += "  " + line + "\n";
+    for (const std::string& line : text::SplitLines(utf8))
+        r += "  " + line + "\n";
     return r;
 }
 

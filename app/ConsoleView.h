@@ -9,8 +9,8 @@
 class ConsoleView : public TF_INView {
 public:
     struct Answers {
-        std::optional<std::string> Year;  // else the offered default is taken
-        bool FirstOnly = false;           // answer "&Nem" to the all-in-one question
+        std::optional<std::string> Year; // else the offered default is taken
+        bool FirstOnly = false;          // answer "&Nem" to the all-in-one question
     };
 
     ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress);

@@ -11,6 +11,7 @@
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
 #include "posting/JournalNumbers.h"
+#include "posting/PostingEngine.h"
 
 #include <string>
 #include <vector>
@@ -44,8 +45,8 @@ public:
     struct RunOutcome {
         int FilesPosted = 0;
         int FilesFailed = 0;
-        bool EndedEarly = false;   // a failure outside the per-file guard ended the run
-        std::string Failure;       // its text
+        bool EndedEarly = false; // a failure outside the per-file guard ended the run
+        std::string Failure;     // its text
     };
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
@@ -65,10 +66,12 @@ public:
     std::string ExePath;
     std::string ExchangeFolder;
     std::string RunReport;
-    JournalNumbers JournalNumbers;
-    std::vector<std::string> Memo1;  // the work list
-    std::string Memo2;               // the log of the last input file
+    ::JournalNumbers JournalNumbers;
+    std::vector<std::string> Memo1; // the work list
+    std::string Memo2;              // the log of the last input file
     std::string CmbTipText;
+    // Holds the working year of the last run after it ended.
+    PostingEngine Engine;
 
 private:
     void SetWorkList(const std::string& listText);

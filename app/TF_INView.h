@@ -10,14 +10,14 @@ class TF_INView {
 public:
     virtual ~TF_INView() = default;
 
-    virtual void ShowDatabaseText(const std::string& text) = 0;    // EStr1
-    virtual void ShowExchangeFolder(const std::string& text) = 0;  // Label2
-    virtual void ShowDatabaseName(const std::string& text) = 0;    // Label1
+    virtual void ShowDatabaseText(const std::string& text) = 0;           // EStr1
+    virtual void ShowExchangeFolder(const std::string& text) = 0;         // Label2
+    virtual void ShowDatabaseName(const std::string& text) = 0;           // Label1
     virtual void ShowWorkList(const std::vector<std::string>& lines) = 0; // Memo1
-    virtual void ShowLog(const std::string& text) = 0;             // Memo2
-    virtual void SetProgressMax(int max) = 0;                       // PB1
+    virtual void ShowLog(const std::string& text) = 0;                    // Memo2
+    virtual void SetProgressMax(int max) = 0;                             // PB1
     virtual void SetProgress(int position) = 0;
-    virtual void SetButtonsEnabled(bool enabled) = 0;               // Button1, Button2 (and CmbTip)
+    virtual void SetButtonsEnabled(bool enabled) = 0; // Button1, Button2 (and CmbTip)
     virtual void FocusExitButton() = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void Minimize() = 0;
@@ -25,7 +25,8 @@ public:
     // A plain system message box.
     virtual void MessageBox(const std::string& text) = 0;
     // The message dialog: returns the number of the chosen button (from 1), 0 when closed.
-    virtual int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) = 0;
+    virtual int ShowDialog(TMsgDlgType kind, const std::string& text,
+                           const std::string& buttons) = 0;
     // Returns false when cancelled; value holds the initial text on entry.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value) = 0;

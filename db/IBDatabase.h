@@ -26,7 +26,13 @@ public:
 
     // Throws DbError with Firebird's message; an unknown parameter name names its line.
     void Connect();
-    // Rolls back nothing: an active default transaction is committed by the caller first.
+    // Creates the database file named DatabaseName with Params (for instance
+    // "set_db_charset=WIN1250", "page_size=8192") and stays connected to it.
+    void CreateDatabase();
+    // Removes the database this connection is attached to; afterwards it is disconnected.
+    void DropDatabase();
+    // Commits nothing: a transaction still active is rolled back (the caller commits first what
+    // it wants kept), then the prepared statements go and the attachment is closed. Never throws.
     void Disconnect();
     bool Connected() const;
 
@@ -34,6 +40,10 @@ public:
     Firebird::IAttachment* Attachment() const;
     // Prepared statements of this attachment, keyed by SQL text.
     StatementCache& Statements();
+
+    // Transactions on this connection register themselves, so a disconnect can end them.
+    void AddTransaction(IBTransaction* transaction);
+    void RemoveTransaction(IBTransaction* transaction);
 
 private:
     struct Impl;

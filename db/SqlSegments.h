@@ -10,6 +10,10 @@
 //     segments.AddToWhere("A > 1");
 //     query.SQL = segments.ParsedLines();     // or the text: segments.Parsed()
 //
+// To count a query's rows, run CountStatement(query.SQL) (when not empty) in a temporary query
+// on the same connection and transaction, with the parameter values copied by name, and read
+// its column xSelCnt.
+//
 // The held text reads back with CR LF after every line; positions are 1-based character
 // positions in that text. They are 16-bit, so a text that would be held with more than 65,535
 // characters is refused with std::length_error before anything is read or changed.
@@ -49,6 +53,12 @@ public:
     void AddOrToWhere(std::string_view condition);
     // Removes a condition given earlier; only the last one added comes out cleanly.
     void DeleteFromWhere(std::string_view condition);
+
+    // Turns the query's statement into one that counts its rows (the select list becomes
+    // "Count(*) as xSelCnt", the ORDER clause goes) and returns it; the count statement stays
+    // held. Returns no lines when the statement does not begin with a query, so that a statement
+    // changing data is never run to count it.
+    std::vector<std::string> CountStatement(const std::vector<std::string>& sqlLines);
 
     // The held text, every line ended by CR LF.
     std::string Parsed() const;

@@ -43,8 +43,7 @@ bool IsValidDate(int year, int month, int day) {
 }
 
 TDateTime EncodeDate(int year, int month, int day) {
-    if (!IsValidDate(year, month, day))
-        throw std::runtime_error("Invalid argument to date encode");
+    if (!IsValidDate(year, month, day)) throw std::runtime_error("Invalid argument to date encode");
     return static_cast<double>(DaysFromCivil(year, month, day) - kEpochOffset);
 }
 
@@ -73,6 +72,8 @@ TDateTime Now() {
            EncodeTime(local.tm_hour, local.tm_min, local.tm_sec);
 }
 
-TDateTime Date() { return std::floor(Now()); }
+TDateTime Date() {
+    return std::floor(Now());
+}
 
 } // namespace datetime

@@ -76,7 +76,8 @@ bool WildcardMatch(const std::string& mask, const std::string& name) {
             return false;
         }
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
     return m == mask.size();
 }
 
@@ -122,8 +123,7 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 bool CopyFile(const std::string& from, const std::string& to) {
     std::error_code ec;
-    return fs::copy_file(ToHost(from), ToHost(to), fs::copy_options::overwrite_existing, ec) &&
-           !ec;
+    return fs::copy_file(ToHost(from), ToHost(to), fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
 bool ForceDirectories(const std::string& path) {

@@ -24,7 +24,8 @@ std::string FormatSettings::FormatDateTime(const std::string& format, TDateTime 
     bool lastWasHour = false;
     auto count = [&](size_t i, char c) {
         size_t n = 0;
-        while (i + n < format.size() && std::tolower(static_cast<unsigned char>(format[i + n])) == c)
+        while (i + n < format.size() &&
+               std::tolower(static_cast<unsigned char>(format[i + n])) == c)
             ++n;
         return n;
     };
@@ -42,8 +43,10 @@ std::string FormatSettings::FormatDateTime(const std::string& format, TDateTime 
             break;
         case 'm':
             // After an hour, "m" means minutes as in the original format strings.
-            if (lastWasHour) out += num(mi, n >= 2 ? 2 : 1);
-            else out += num(mo, n >= 2 ? 2 : 1);
+            if (lastWasHour)
+                out += num(mi, n >= 2 ? 2 : 1);
+            else
+                out += num(mo, n >= 2 ? 2 : 1);
             break;
         case 'd':
             out += num(d, n >= 2 ? 2 : 1);
@@ -83,9 +86,13 @@ std::string FormatSettings::FormatDateTime(const std::string& format, TDateTime 
     return out;
 }
 
-std::string FormatSettings::DateToStr(TDateTime dt) const { return FormatDateTime(ShortDateFormat, dt); }
+std::string FormatSettings::DateToStr(TDateTime dt) const {
+    return FormatDateTime(ShortDateFormat, dt);
+}
 
-std::string FormatSettings::TimeToStr(TDateTime dt) const { return FormatDateTime(LongTimeFormat, dt); }
+std::string FormatSettings::TimeToStr(TDateTime dt) const {
+    return FormatDateTime(LongTimeFormat, dt);
+}
 
 bool FormatSettings::TryStrToDate(const std::string& s, TDateTime& dt) const {
     // Order of year, month and day as the short date format gives them.
@@ -100,7 +107,8 @@ bool FormatSettings::TryStrToDate(const std::string& s, TDateTime& dt) const {
     size_t i = 0;
     while (i < t.size()) {
         size_t j = i;
-        while (j < t.size() && std::isdigit(static_cast<unsigned char>(t[j]))) ++j;
+        while (j < t.size() && std::isdigit(static_cast<unsigned char>(t[j])))
+            ++j;
         if (j == i) return false;
         parts.push_back(t.substr(i, j - i));
         i = j;
@@ -144,7 +152,8 @@ bool FormatSettings::TryStrToFloat(const std::string& s, double& value) const {
         ++i;
     }
     bool digits = false;
-    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) c += t[i++], digits = true;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+        c += t[i++], digits = true;
     if (i < t.size() && t[i] == DecimalSeparator) {
         c += '.';
         ++i;

@@ -7,19 +7,19 @@
 namespace text {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 // Windows-1250 upper/lower pairs outside ASCII: the lower letter at index i maps to upper[i].
-constexpr unsigned char kLower[] = {0x9A, 0x9C, 0x9D, 0x9E, 0x9F, 0xB3, 0xB9, 0xBE, 0xBF,
-                                    0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8,
-                                    0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1,
-                                    0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF8, 0xF9, 0xFA, 0xFB,
-                                    0xFC, 0xFD, 0xFE};
-constexpr unsigned char kUpper[] = {0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0xA3, 0xA5, 0xBC, 0xAF,
-                                    0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8,
-                                    0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1,
-                                    0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD8, 0xD9, 0xDA, 0xDB,
-                                    0xDC, 0xDD, 0xDE};
+constexpr unsigned char kLower[] = {0x9A, 0x9C, 0x9D, 0x9E, 0x9F, 0xB3, 0xB9, 0xBE, 0xBF, 0xE0,
+                                    0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA,
+                                    0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4,
+                                    0xF5, 0xF6, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE};
+constexpr unsigned char kUpper[] = {0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0xA3, 0xA5, 0xBC, 0xAF, 0xC0,
+                                    0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xC7, 0xC8, 0xC9, 0xCA,
+                                    0xCB, 0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD1, 0xD2, 0xD3, 0xD4,
+                                    0xD5, 0xD6, 0xD8, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE};
 
 char MapPair(char c, const unsigned char* from, const unsigned char* to) {
     for (size_t i = 0; i < sizeof(kLower); ++i)
@@ -57,17 +57,21 @@ std::string Convert(std::string_view s, const char* to, const char* from) {
 
 } // namespace
 
-std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+std::string Trim(std::string_view s) {
+    return TrimLeft(TrimRight(s));
+}
 
 std::string TrimLeft(std::string_view s) {
     size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
     return std::string(s.substr(i));
 }
 
 std::string TrimRight(std::string_view s) {
     size_t n = s.size();
-    while (n > 0 && IsBlank(s[n - 1])) --n;
+    while (n > 0 && IsBlank(s[n - 1]))
+        --n;
     return std::string(s.substr(0, n));
 }
 
@@ -87,21 +91,29 @@ std::string LowerAscii(std::string_view s) {
 
 std::string UpperWin1250(std::string_view s) {
     std::string r = UpperAscii(s);
-    for (char& c : r) c = MapPair(c, kLower, kUpper);
+    for (char& c : r)
+        c = MapPair(c, kLower, kUpper);
     return r;
 }
 
 std::string LowerWin1250(std::string_view s) {
     std::string r = LowerAscii(s);
-    for (char& c : r) c = MapPair(c, kUpper, kLower);
+    for (char& c : r)
+        c = MapPair(c, kUpper, kLower);
     return r;
 }
 
-bool SameTextAscii(std::string_view a, std::string_view b) { return UpperAscii(a) == UpperAscii(b); }
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    return UpperAscii(a) == UpperAscii(b);
+}
 
-std::string ToUtf8(std::string_view win1250) { return Convert(win1250, "UTF-8", "WINDOWS-1250"); }
+std::string ToUtf8(std::string_view win1250) {
+    return Convert(win1250, "UTF-8", "WINDOWS-1250");
+}
 
-std::string FromUtf8(std::string_view utf8) { return Convert(utf8, "WINDOWS-1250", "UTF-8"); }
+std::string FromUtf8(std::string_view utf8) {
+    return Convert(utf8, "WINDOWS-1250", "UTF-8");
+}
 
 std::vector<std::string> SplitLines(std::string_view s) {
     std::vector<std::string> lines;
@@ -118,7 +130,8 @@ std::vector<std::string> SplitLines(std::string_view s) {
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string r;
-    for (const auto& l : lines) r += l + "\r\n";
+    for (const auto& l : lines)
+        r += l + "\r\n";
     return r;
 }
 

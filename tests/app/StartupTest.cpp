@@ -27,7 +27,8 @@ protected:
     // Writes the parameters file and returns the argument that names it with another drive.
     std::string Params(const std::vector<std::string>& lines) {
         std::string content;
-        for (const auto& l : lines) content += l + "\r\n";
+        for (const auto& l : lines)
+            content += l + "\r\n";
         dir.Write("run.txt", content);
         return "d:" + WinPath(dir / "run.txt").substr(2);
     }
@@ -48,7 +49,8 @@ TEST_F(Startup, NoArgumentOrMissingFileCloses) {
               W1250("ParametersFile error! A(z) c:\\x\\p.txt file nem létezik!"));
     TF_IN third(view);
     third.FormActivate({"p.txt"});
-    EXPECT_EQ(view.MessageBoxes.back(), W1250("ParametersFile error! A(z) c:\\xt file nem létezik!"));
+    EXPECT_EQ(view.MessageBoxes.back(),
+              W1250("ParametersFile error! A(z) c:\\xt file nem létezik!"));
 }
 
 TEST_F(Startup, ShortFileReportsTheMissingLineAndStops) {
@@ -149,8 +151,8 @@ TEST(ListFiles, FolderSpellingsMasksAndSkippedNames) {
     TF_IN form(view);
     form.ExchangeFolder = folder + "\\";
     std::vector<std::pair<std::string, std::vector<std::string>>> expected{
-        {"SZLA1", invoices},           {"PENZ1", {"winptk1.dbf"}}, {"BER1", {"wber1.dbf"}},
-        {"BANK1", {"KVF01.TXT"}},      {"BANK2", {"aHUF.HUF"}},    {"FKBER", {"FKBER.DBF"}}};
+        {"SZLA1", invoices},      {"PENZ1", {"winptk1.dbf"}}, {"BER1", {"wber1.dbf"}},
+        {"BANK1", {"KVF01.TXT"}}, {"BANK2", {"aHUF.HUF"}},    {"FKBER", {"FKBER.DBF"}}};
     for (const auto& [code, names] : expected) {
         form.CmbTipChange(ImportType::ForCode(code)->ItemText);
         std::vector<std::string> shown = view.WorkList;

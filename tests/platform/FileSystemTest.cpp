@@ -77,6 +77,6 @@ TEST(FileSystem, FoldersTextsAndDeletion) {
     EXPECT_EQ(FileSize(Win(dir, "x\\log.txt")), 7u);
     EXPECT_TRUE(DeleteFile(Win(dir, "x\\log.txt")));
     EXPECT_FALSE(DeleteFile(Win(dir, "x\\log.txt")));
-    EXPECT_FALSE(DeleteFile(Win(dir, "x\\y")));  // never a folder
+    EXPECT_FALSE(DeleteFile(Win(dir, "x\\y"))); // never a folder
     EXPECT_THROW(ReadLines(Win(dir, "missing.txt")), std::runtime_error);
 }

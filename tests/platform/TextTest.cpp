@@ -22,7 +22,8 @@ TEST(Text, Win1250RoundTripThroughUtf8) {
     EXPECT_EQ(w.size(), std::string("Ber feladas o u").size());
     EXPECT_EQ(text::ToUtf8(w), "Bér feladás ő ű");
     // A character without a Windows-1250 form does not stop the conversion.
-    EXPECT_EQ(text::FromUtf8("a€b✓c").substr(0, 3), "a\x80" "b");
+    EXPECT_EQ(text::FromUtf8("a€b✓c").substr(0, 3), "a\x80"
+                                                    "b");
 }
 
 TEST(Text, LinesSplitAtAnyBreakWithoutTrailingEmptyLine) {

@@ -16,21 +16,27 @@ public:
         std::string Buttons;
     };
 
-    std::vector<std::string> Calls;  // e.g. "ShowDialog", "SetButtonsEnabled(0)"
+    std::vector<std::string> Calls; // e.g. "ShowDialog", "SetButtonsEnabled(0)"
     std::vector<Dialog> Dialogs;
     std::vector<std::string> MessageBoxes;
     std::deque<int> DialogAnswers;
-    std::deque<std::optional<std::string>> InputAnswers;  // nullopt: Cancel
-    std::vector<std::string> InputQueries;                // caption + "|" + prompt + "|" + value
+    std::deque<std::optional<std::string>> InputAnswers; // nullopt: Cancel
+    std::vector<std::string> InputQueries;               // caption + "|" + prompt + "|" + value
 
     std::string DatabaseText, ExchangeFolder, DatabaseName, Log;
     std::vector<std::string> WorkList;
     int ProgressMax = 0, Progress = 0;
     bool ButtonsEnabled = true, BusyCursor = false, Minimized = false, Closed = false;
 
-    void ShowDatabaseText(const std::string& t) override { Record("ShowDatabaseText"), DatabaseText = t; }
-    void ShowExchangeFolder(const std::string& t) override { Record("ShowExchangeFolder"), ExchangeFolder = t; }
-    void ShowDatabaseName(const std::string& t) override { Record("ShowDatabaseName"), DatabaseName = t; }
+    void ShowDatabaseText(const std::string& t) override {
+        Record("ShowDatabaseText"), DatabaseText = t;
+    }
+    void ShowExchangeFolder(const std::string& t) override {
+        Record("ShowExchangeFolder"), ExchangeFolder = t;
+    }
+    void ShowDatabaseName(const std::string& t) override {
+        Record("ShowDatabaseName"), DatabaseName = t;
+    }
     void ShowWorkList(const std::vector<std::string>& l) override { WorkList = l; }
     void ShowLog(const std::string& t) override { Record("ShowLog"), Log = t; }
     void SetProgressMax(int m) override { ProgressMax = m; }
@@ -43,7 +49,9 @@ public:
     void SetBusyCursor(bool b) override { BusyCursor = b; }
     void Minimize() override { Record("Minimize"), Minimized = true; }
     void ProcessMessages() override {}
-    void MessageBox(const std::string& t) override { Record("MessageBox"), MessageBoxes.push_back(t); }
+    void MessageBox(const std::string& t) override {
+        Record("MessageBox"), MessageBoxes.push_back(t);
+    }
     int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) override {
         Record("ShowDialog");
         Dialogs.push_back({kind, text, buttons});

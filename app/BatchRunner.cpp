@@ -3,6 +3,7 @@
 #include "app/ConsoleView.h"
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -60,7 +61,8 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     }
 
     ConsoleView view(out_, err_, answers, showProgress_);
-    TF_IN form(view);
+    Component application;
+    TF_IN form(view, &application);
     form.FormCreate(ExecutablePath());
     if (form.FormActivate(positional, false) != TF_IN::StartResult::Started) return 2;
 
@@ -69,11 +71,11 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         form.CmbTipChange(type->ItemText);
         form.Button1Click(&form);
         const TF_IN::RunOutcome& run = form.LastRun();
-        if (run.EndedEarly) err_ << "Run ended early: " << run.Failure << "\n";
+        if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
         if (run.EndedEarly || run.FilesFailed > 0) status = 1;
         form.FormClose();
     } catch (const std::exception& e) {
-        err_ << "Error: " << e.what() << "\n";
+        err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
         status = 1;
     }
     return status;

@@ -5,7 +5,6 @@
 #include "app/PayrollConversion.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
-#include "posting/PostingEngine.h"
 
 #include <stdexcept>
 
@@ -22,15 +21,24 @@ const char* const kArchive = "in_arch\\";
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kEndOfImport = "OK - End of import";
 
+// The queries find their SQL log folder through their owners up to the application object, so
+// it must be known before they are built.
+Component* RegisterApplication(Component* application) {
+    TEQuery::Application = application;
+    return application;
+}
+
 } // namespace
 
 TF_IN::TF_IN(TF_INView& view, Component* application)
-    : Component("F_IN", application), Button1("Button1", this), DB1("DB1", this),
-      TR1(DB1, "TR1", this), IB1(DB1, TR1, "IB1", this), IB2(DB1, TR1, "IB2", this),
-      IB3(DB1, TR1, "IB3", this), IB4(DB1, TR1, "IB4", this), IB5(DB1, TR1, "IB5", this),
-      EQ1("EQ1", this), EQ2("EQ2", this), EQ3("EQ3", this), EQ4("EQ4", this), EQ5("EQ5", this),
-      SP1(DB1, TR1, "SP1", this), Dbf1("Dbf1", this), dbfWber("dbfWber", this),
-      CmbTipText(ImportType::InitialText()), view_(view) {
+    : Component("F_IN", RegisterApplication(application)), Button1("Button1", this),
+      DB1("DB1", this), TR1(DB1, "TR1", this), IB1(DB1, TR1, "IB1", this),
+      IB2(DB1, TR1, "IB2", this), IB3(DB1, TR1, "IB3", this), IB4(DB1, TR1, "IB4", this),
+      IB5(DB1, TR1, "IB5", this), EQ1("EQ1", this), EQ2("EQ2", this), EQ3("EQ3", this),
+      EQ4("EQ4", this), EQ5("EQ5", this), SP1(DB1, TR1, "SP1", this), Dbf1("Dbf1", this),
+      dbfWber("dbfWber", this), CmbTipText(ImportType::InitialText()),
+      Engine(EQ1, EQ2, EQ3, EQ4, EQ5, SP1, TR1, Dbf1, view, RunReport, JournalNumbers),
+      view_(view) {
     DB1.DefaultTransaction = &TR1;
     EQ1.SetXQuery(&IB1);
     EQ2.SetXQuery(&IB2);
@@ -41,7 +49,9 @@ TF_IN::TF_IN(TF_INView& view, Component* application)
 
 TF_IN::~TF_IN() = default;
 
-void TF_IN::FormCreate(const std::string& exePath) { ExePath = exePath; }
+void TF_IN::FormCreate(const std::string& exePath) {
+    ExePath = exePath;
+}
 
 TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, bool actOnRunWord) {
     if (activated_) return StartResult::Started;
@@ -131,7 +141,9 @@ int TF_IN::ShowErrMsg(const Component* sender, const std::string& text,
     return view_.ShowDialog(TMsgDlgType::mtError, ErrorText(sender, text), buttons);
 }
 
-void TF_IN::SetWorkList(const std::string& listText) { SetWorkList(text::SplitLines(listText)); }
+void TF_IN::SetWorkList(const std::string& listText) {
+    SetWorkList(text::SplitLines(listText));
+}
 
 void TF_IN::SetWorkList(std::vector<std::string> lines) {
     Memo1 = std::move(lines);
@@ -219,8 +231,7 @@ void TF_IN::PostFile(const std::string& name, const std::string& archive) {
     Dbf1.Open();
     view_.SetProgressMax(Dbf1.RecordCount());
     view_.SetProgress(1);
-    PostingEngine engine(*this);
-    engine.Run();
+    Engine.Run();
     Dbf1.Close();
     if (fs_win::FileExists(archive + "OK_" + name)) fs_win::DeleteFile(archive + "OK_" + name);
     fs_win::RenameFile(ExchangeFolder + name, archive + "OK_" + name);

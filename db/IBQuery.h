@@ -1,0 +1,92 @@
+#pragma once
+// A Firebird query (IB1..IB5) on one connection and transaction. Its SQL text carries named
+// parameters (":NAME"); opening it reads the whole result into memory. The first statement on a
+// closed connection connects, and the first outside a transaction starts one.
+#include "db/TDataSet.h"
+#include "db/TParams.h"
+#include "db/TStrings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class IBDatabase;
+class IBTransaction;
+
+class IBQuery : public TDataSet {
+public:
+    IBQuery(IBDatabase& db, IBTransaction& tr, std::string name = {}, Component* owner = nullptr);
+    ~IBQuery() override;
+
+    // Editing the text closes the query and rebuilds the parameters from the markers of the new
+    // text, keeping the values of names still present.
+    TStrings& SQL() { return sql_; }
+    const TStrings& SQL() const { return sql_; }
+    void SetSQL(const std::vector<std::string>& lines) { sql_.Assign(lines); }
+    void SetSQLText(const std::string& text) { sql_.SetText(text); }
+    // Every line followed by CR LF.
+    std::string SQLText() const { return sql_.Text(); }
+
+    TParams& Params() { return params_; }
+    const TParams& Params() const { return params_; }
+    // Throws DbError naming the parameter when the text has no such marker.
+    TParam& ParamByName(const std::string& name) { return params_.ParamByName(name); }
+    int ParamCount() const { return params_.Count(); }
+
+    // Does nothing when already open; fails on an empty text.
+    void Open() override;
+    void Close() override;
+    bool Active() const override { return active_; }
+    bool First() override;
+    bool Next() override;
+    bool Prior() override;
+    bool Last() override;
+    int MoveBy(int distance) override;
+    bool Eof() const override;
+    bool Bof() const override;
+    bool IsEmpty() const override;
+    // Rows fetched, which is every row of the result once open.
+    int RecordCount() const override;
+    bool Locate(const std::string& keyFields, const std::vector<std::string>& values,
+                bool caseInsensitive, bool partialKey) override;
+
+    NullableRef<TField> FieldByName(const std::string& name) override;
+    TField* FindField(const std::string& name) override;
+    int FieldCount() const override { return static_cast<int>(fields_.size()); }
+    std::vector<TField*> Fields() const override { return fields_; }
+
+    // Whether the text is a plain select (prepared, not run; connects like a statement would).
+    bool IsSelectStatement();
+
+    // Runs a statement without a result set; fails when the query is open or the text empty.
+    void ExecSQL();
+    // Rows inserted, updated or deleted by the last ExecSQL.
+    int RowsAffected() const { return rowsAffected_; }
+
+    IBDatabase& Database() const { return db_; }
+    IBTransaction& Transaction() const { return tr_; }
+
+private:
+    void SqlChanged();
+    void EnsureReady();
+    void CheckActive() const;
+    void ShowRow();
+    std::string Describe() const;
+
+    IBDatabase& db_;
+    IBTransaction& tr_;
+    TStrings sql_;
+    TParams params_;
+    std::vector<std::string> markers_; // parameter name of each "?" of the statement
+    std::string statement_;            // the text sent to the database
+    bool active_ = false;
+    std::vector<std::vector<DbValue>> rows_;
+    int current_ = 0;
+    bool bof_ = true;
+    bool eof_ = true;
+    // Every field object ever handed out lives as long as the query, so a kept pointer never
+    // dangles; those not in the current result read as null.
+    std::vector<std::unique_ptr<TField>> allFields_;
+    std::vector<TField*> fields_;
+    int rowsAffected_ = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// One statement prepared on an attachment, run as often as needed with "?" inputs. Input values
+// travel in the kind they were set in (text, integer, number, date-time) and the database converts
+// them to the column's type; results come back as DbValue rows.
+#include "db/DbValue.h"
+
+#include <string>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IMessageMetadata;
+} // namespace Firebird
+
+class PreparedStatement {
+public:
+    using Row = std::vector<DbValue>;
+
+    // Throws DbError with the database's message (a syntax error, an unknown table...).
+    PreparedStatement(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
+                      const std::string& sql);
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement&) = delete;
+    PreparedStatement& operator=(const PreparedStatement&) = delete;
+
+    const std::string& Sql() const { return sql_; }
+    // A plain select: running it reads rows and changes nothing by itself.
+    bool IsSelect() const;
+    unsigned InputCount() const { return inputCount_; }
+    // True when the statement gives rows (a select, or a procedure call with outputs).
+    bool HasOutput() const { return !columns_.empty(); }
+    const std::vector<std::string>& ColumnNames() const { return columns_; }
+
+    // Runs the statement and reads every row of its result.
+    std::vector<Row> Fetch(Firebird::ITransaction* transaction,
+                           const std::vector<const DbValue*>& inputs);
+    // Runs the statement; outputs, if wanted and given, land in *outputs. Returns the rows
+    // inserted, updated or deleted.
+    unsigned Execute(Firebird::ITransaction* transaction, const std::vector<const DbValue*>& inputs,
+                     Row* outputs = nullptr);
+
+private:
+    struct Input;
+    Input BuildInput(const std::vector<const DbValue*>& inputs) const;
+    Row ReadRow(Firebird::ITransaction* transaction, const unsigned char* buffer) const;
+    DbValue ReadBlob(Firebird::ITransaction* transaction, const void* blobId) const;
+
+    Firebird::IAttachment* attachment_;
+    Firebird::IStatement* statement_ = nullptr;
+    Firebird::IMessageMetadata* inMeta_ = nullptr;
+    Firebird::IMessageMetadata* outMeta_ = nullptr;
+    std::string sql_;
+    unsigned type_ = 0;
+    unsigned inputCount_ = 0;
+    std::vector<std::string> columns_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// The statements prepared on one attachment, keyed by their text, so a statement run once per row
+// is prepared only once. The least recently used go when the cache is full; all go on disconnect.
+#include "db/PreparedStatement.h"
+
+#include <list>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+class StatementCache {
+public:
+    explicit StatementCache(std::size_t capacity = 256) : capacity_(capacity) {}
+
+    // The statement for this text, prepared now if it is not held. The reference stays valid
+    // until the next Get or Clear.
+    PreparedStatement& Get(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
+                           const std::string& sql);
+    void Clear();
+    std::size_t Size() const { return entries_.size(); }
+    // How many statements were prepared since the cache was made.
+    long PrepareCount() const { return prepareCount_; }
+
+private:
+    using Entry = std::pair<std::string, std::unique_ptr<PreparedStatement>>;
+    std::size_t capacity_;
+    std::list<Entry> entries_; // most recently used first
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+    long prepareCount_ = 0;
+};

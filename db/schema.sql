@@ -1,0 +1,182 @@
+/* The objects of the accounting database that the importer reads and writes, for Firebird 3.
+   Apply to an existing database created with dialect 3 and character set WIN1250:
+       isql-fb -user SYSDBA -i db/schema.sql /path/to/database.fdb
+   The tests apply it through their fixture. */
+
+create table FOKONYV (
+    FO_KARTON  varchar(20) not null,
+    FO_TYP     varchar(1),
+    FO_COMPLET varchar(1),
+    FO_EV      double precision not null,
+    FO_MEGNEV  varchar(80)
+);
+create index FOKONYV_KARTON_EV on FOKONYV (FO_KARTON, FO_EV);
+
+create table AFA (
+    AF_NEV   varchar(20) not null,
+    AF_ERTEK integer,
+    AF_EV    double precision not null,
+    AF_VT466 varchar(20),
+    AF_BK467 varchar(20)
+);
+create index AFA_NEV_EV on AFA (AF_NEV, AF_EV);
+
+create table FELCSOP (
+    CS_CSOPORT varchar(20) not null,
+    CS_KARTON  varchar(20),
+    CS_ELLEN   varchar(20)
+);
+
+create table FELAFA (
+    FA_FELADO varchar(20) not null,
+    FA_FELAFA varchar(20) not null,
+    FA_AF_NEV varchar(20),
+    FA_AF_DEV varchar(20)
+);
+
+create table NAPLO (
+    NA_NO    integer not null primary key,
+    NA_TYP   varchar(1),
+    NA_OWNER varchar(20),
+    NA_TIME  timestamp,
+    NA_EV    double precision
+);
+create index NAPLO_OWNER_TYP on NAPLO (NA_OWNER, NA_TYP);
+
+create table UGYFEL (
+    UG_ID       integer not null primary key,
+    UG_MOD      varchar(1),
+    UG_ROVID    varchar(40),
+    UG_CEG      varchar(80),
+    UG_KARTON   varchar(20),
+    UG_ADOSZAM  varchar(20),
+    UG_BANKSZAM varchar(40),
+    UG_HELY     varchar(40),
+    UG_UTCA     varchar(80),
+    UG_US_NEV   varchar(10),
+    UG_EV       double precision
+);
+create index UGYFEL_ROVID on UGYFEL (UG_ROVID, UG_KARTON, UG_EV);
+
+create table FEJLEC (
+    FE_ID        integer not null primary key,
+    FE_MO_CHAR   varchar(1),
+    FE_NAPLO     integer,
+    FE_JELLEG    varchar(1),
+    FE_UG_ID     integer,
+    FE_BIZONYLAT varchar(40),
+    FE_HIVATKOZ  varchar(40),
+    FE_NYOMSZAM  varchar(40),
+    FE_KARTON    varchar(20),
+    FE_TOTAL     double precision,
+    FE_AFATOTAL  double precision,
+    FE_DEVTOTAL  double precision,
+    FE_DEVKURZ   double precision,
+    FE_DEV       varchar(3),
+    FE_KELTE     timestamp,
+    FE_PENZUGY   varchar(40),
+    FE_MEGJEGY   varchar(254),
+    FE_TELJESIT  timestamp,
+    FE_AFATELJ   timestamp,
+    FE_HATARIDO  timestamp,
+    FE_FUZMOD    varchar(20),
+    FE_RENDEL    varchar(40),
+    FE_IRANY     varchar(1),
+    FE_MARAD     double precision,
+    FE_AFAMARAD  double precision,
+    FE_STATUS    varchar(1),
+    FE_US_NEV    varchar(10),
+    FE_EV        double precision,
+    FE_GY_NEV    varchar(40),
+    FE_ERR       integer,
+    FE_ERROR     varchar(254)
+);
+create index FEJLEC_BIZONYLAT on FEJLEC (FE_BIZONYLAT, FE_UG_ID);
+
+create table TETEL (
+    TE_ID        integer not null primary key,
+    TE_FE_ID     integer not null,
+    TE_FE_IRANY  varchar(1),
+    TE_ELLEN     varchar(20),
+    TE_AFASZAMLA varchar(20),
+    TE_SUM       double precision,
+    TE_AFASUM    double precision,
+    TE_GY_NEV    varchar(40),
+    TE_AF_NEV    varchar(20),
+    TE_AF_ERTEK  integer,
+    TE_MEGJEGY   varchar(254),
+    TE_MEGJEGY_E varchar(254),
+    TE_MEGJEGY_D varchar(254),
+    TE_FE_STATUS varchar(1),
+    TE_US_NEV    varchar(10),
+    TE_EV        double precision,
+    TE_KO_NEV    varchar(40),
+    TE_MU_NEV    varchar(40),
+    TE_ERR       integer,
+    TE_ERROR     varchar(254)
+);
+create index TETEL_FE_ID on TETEL (TE_FE_ID);
+
+/* Identifiers come from sequences: a new value on every call, never reused, also when the
+   transaction that drew it rolls back. */
+create sequence FE_ID_SEQ;
+create sequence TE_ID_SEQ;
+create sequence UG_ID_SEQ;
+create sequence NA_NO_SEQ;
+
+set term ^ ;
+
+create procedure FE_NEXT returns (G integer)
+as
+begin
+    G = next value for FE_ID_SEQ;
+end^
+
+create procedure TE_NEXT returns (G integer)
+as
+begin
+    G = next value for TE_ID_SEQ;
+end^
+
+create procedure UG_NEXT returns (G integer)
+as
+begin
+    G = next value for UG_ID_SEQ;
+end^
+
+/* A new journal of book A for year EV, stamped now; OWN "@IMPORT" is stored as "IMPORT". */
+create procedure ACT_NAPLO (A varchar(1), NP integer, OWN varchar(20), EV double precision)
+returns (N integer)
+as
+begin
+    N = next value for NA_NO_SEQ;
+    insert into NAPLO (NA_NO, NA_TYP, NA_OWNER, NA_TIME, NA_EV)
+    values (:N, :A, iif(:OWN starting with '@', substring(:OWN from 2), :OWN),
+            current_timestamp, :EV);
+end^
+
+/* A date as text by a pattern: yyyy, mm, dd, hh, nn, ss (lower or upper case). */
+create function F_DATE (D timestamp, FMT varchar(40)) returns varchar(40)
+as
+declare variable R varchar(40);
+begin
+    if (D is null or FMT is null) then return null;
+    R = FMT;
+    R = replace(replace(R, 'yyyy', lpad(extract(year from D), 4, '0')), 'YYYY',
+                lpad(extract(year from D), 4, '0'));
+    R = replace(replace(R, 'mm', lpad(extract(month from D), 2, '0')), 'MM',
+                lpad(extract(month from D), 2, '0'));
+    R = replace(replace(R, 'dd', lpad(extract(day from D), 2, '0')), 'DD',
+                lpad(extract(day from D), 2, '0'));
+    R = replace(replace(R, 'hh', lpad(extract(hour from D), 2, '0')), 'HH',
+                lpad(extract(hour from D), 2, '0'));
+    R = replace(replace(R, 'nn', lpad(extract(minute from D), 2, '0')), 'NN',
+                lpad(extract(minute from D), 2, '0'));
+    R = replace(replace(R, 'ss', lpad(cast(floor(extract(second from D)) as integer), 2, '0')),
+                'SS', lpad(cast(floor(extract(second from D)) as integer), 2, '0'));
+    return R;
+end^
+
+set term ; ^
+
+commit;

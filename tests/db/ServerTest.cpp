@@ -1,0 +1,111 @@
+// Runs the query layer against a Firebird server over TCP ("localhost:/path"), as a site with a
+// database server is reached. The server comes from scripts/start-fbserver.sh; without one the
+// test is skipped.
+#include "db/DbError.h"
+#include "db/IBDatabase.h"
+#include "db/IBQuery.h"
+#include "db/IBStoredProc.h"
+#include "db/IBTransaction.h"
+#include "db/TEQuery.h"
+#include "platform/Text.h"
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+namespace {
+
+// The server's settings: from the environment, else from the file the start script writes.
+std::map<std::string, std::string> ServerSettings() {
+    std::map<std::string, std::string> settings;
+    std::ifstream in("/tmp/inzefor-fbserver.env");
+    for (std::string line; std::getline(in, line);) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) settings[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    for (const char* name : {"INZEFOR_FB_SERVER_DIR", "INZEFOR_FB_PASSWORD"})
+        if (const char* value = std::getenv(name)) settings[name] = value;
+    return settings;
+}
+
+bool ServerListening() {
+    IBDatabase probe("Probe");
+    probe.DatabaseName = "localhost:/nonexistent/probe.fdb";
+    probe.Params = {"user_name=SYSDBA", "password=x", "connect_timeout=3"};
+    try {
+        probe.Connect();
+    } catch (const DbError& e) {
+        // Refused: nobody listens. Anything else came from a server.
+        return std::string(e.what()).find("connection refused") == std::string::npos &&
+               std::string(e.what()).find("Unable to complete network request") ==
+                   std::string::npos;
+    }
+    return true;
+}
+
+TEST(ServerTest, QueriesAndProceduresOverTcp) {
+    std::map<std::string, std::string> settings = ServerSettings();
+    if (settings["INZEFOR_FB_SERVER_DIR"].empty())
+        GTEST_SKIP() << "no Firebird server: run scripts/start-fbserver.sh start";
+    if (!ServerListening()) GTEST_SKIP() << "no Firebird server listens on localhost:3050";
+
+    IBDatabase db("DB1");
+    IBTransaction tr(db, "TR1");
+    db.DatabaseName = "localhost:" + settings["INZEFOR_FB_SERVER_DIR"] + "/server-test.fdb";
+    db.Params = {"user_name=SYSDBA", "password=" + settings["INZEFOR_FB_PASSWORD"],
+                 "lc_ctype=WIN1250", "set_db_charset=WIN1250"};
+    db.CreateDatabase();
+    struct Drop {
+        IBDatabase& db;
+        ~Drop() {
+            try {
+                db.DropDatabase();
+            } catch (const DbError&) {
+            }
+        }
+    } drop{db};
+    for (const std::string& statement : TestDatabase::SplitScript(TestDatabase::SchemaScript())) {
+        if (statement == "commit") continue;
+        tr.ExecuteImmediate(statement);
+        tr.Commit();
+    }
+
+    IBQuery ib(db, tr, "IB1");
+    TEQuery eq("EQ1");
+    eq.SetXQuery(&ib);
+    IBStoredProc sp(db, tr, "SP1");
+
+    sp.SetStoredProcName("UG_NEXT");
+    sp.ExecProc();
+    const int id = sp.ParamByName("G").AsInteger();
+    eq.SetSQLText("insert into UGYFEL (UG_ID, UG_ROVID, UG_CEG, UG_EV) values (:ID, :R, :C, :EV)");
+    eq.ParamByName("ID")->SetAsInteger(id);
+    eq.ParamByName("R")->SetAsString("KFT");
+    eq.ParamByName("C")->SetAsString(W1250("Szőlő Kft."));
+    eq.ParamByName("EV")->SetAsFloat(2012.0);
+    eq.ExecSQL();
+    tr.Commit();
+
+    eq.SetSQLText("select UG_ID, UG_CEG from UGYFEL where UG_ROVID = :R and UG_EV = :EV");
+    eq.ParamByName("R")->SetAsString("KFT");
+    eq.ParamByName("EV")->SetAsFloat(2012.0);
+    eq.Open();
+    EXPECT_EQ(eq.FieldByName("UG_ID")->AsInteger(), id);
+    EXPECT_EQ(eq.FieldByName("UG_CEG")->AsString(), W1250("Szőlő Kft."));
+
+    sp.SetStoredProcName("ACT_NAPLO");
+    sp.ParamByName("A").SetAsString("V");
+    sp.ParamByName("NP").SetAsInteger(-2);
+    sp.ParamByName("OWN").SetAsString("@IMPORT");
+    sp.ParamByName("EV").SetAsFloat(2012.0);
+    sp.ExecProc();
+    EXPECT_GT(sp.ParamByName("N").AsInteger(), 0);
+    tr.Commit();
+    db.Disconnect();
+    db.Connect();
+}
+
+} // namespace
