@@ -17,16 +17,6 @@ namespace {
 
 using Row = std::map<std::string, std::string>;
 
-// A posting table row by column name; the other columns stay blank.
-std::vector<std::string> PostingRow(const Row& values) {
-    std::vector<std::string> row;
-    for (const DbfColumn& column : DbfWriter::PostingColumns()) {
-        auto it = values.find(column.Name);
-        row.push_back(it == values.end() ? "" : it->second);
-    }
-    return row;
-}
-
 void WriteInvoices(const fs::path& folder, const std::string& year) {
     const std::string day = year + "0115";
     Row base{{"FELADO", "HARVOLEN"},
@@ -46,7 +36,7 @@ void WriteInvoices(const fs::path& folder, const std::string& year) {
         Row r = base;
         for (auto& [k, v] : extra)
             r[k] = v;
-        return PostingRow(r);
+        return r;
     };
     DbfWriter sales(DbfWriter::PostingColumns());
     // One voucher of two lines for a customer the database does not know yet.

@@ -1,5 +1,7 @@
 #include "tests/support/DbfWriter.h"
 
+#include <algorithm>
+
 #include <fstream>
 #include <stdexcept>
 
@@ -22,6 +24,17 @@ DbfWriter& DbfWriter::Row(const std::vector<std::string>& values, bool deleted) 
     }
     records_.push_back(record);
     return *this;
+}
+
+DbfWriter& DbfWriter::Row(const std::map<std::string, std::string>& byName, bool deleted) {
+    std::vector<std::string> values(columns_.size());
+    for (const auto& [name, value] : byName) {
+        auto column = std::find_if(columns_.begin(), columns_.end(),
+                                   [&](const DbfColumn& c) { return c.Name == name; });
+        if (column == columns_.end()) throw std::invalid_argument("no column " + name);
+        values[column - columns_.begin()] = value;
+    }
+    return Row(values, deleted);
 }
 
 void DbfWriter::Save(const std::filesystem::path& path, unsigned char version) const {

@@ -11,6 +11,7 @@
 // decimal point), D as YYYYMMDD, L as T or F; a missing or empty value is blank. Text is taken
 // as bytes (use W1250 for accented letters). A value wider than its column throws.
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     explicit DbfWriter(std::vector<DbfColumn> columns);
 
     DbfWriter& Row(const std::vector<std::string>& values, bool deleted = false);
+    // The same with values by column name; other columns stay blank, an unknown name throws.
+    DbfWriter& Row(const std::map<std::string, std::string>& byName, bool deleted = false);
     // version is the first header byte: 0x03 dBase III/IV without memo, 0x8B dBase IV with memo.
     void Save(const std::filesystem::path& path, unsigned char version = 0x03) const;
 
