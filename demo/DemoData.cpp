@@ -40,47 +40,47 @@ void WriteInvoices(const fs::path& folder, const std::string& year) {
     };
     DbfWriter sales(DbfWriter::PostingColumns());
     // One voucher of two lines for a customer the database does not know yet.
-    sales.Row(row({{"AZON", "SZ1"},
-                   {"SELF", "1"},
-                   {"BIZONYLAT", "SZ-0001"},
-                   {"TOTAL", "127000.00"},
-                   {"AFATOTAL", "27000.00"},
-                   {"SUMA", "60000.00"},
-                   {"AFASUM", "16200.00"},
-                   {"U_ROVID", W1250("Új Vevő Bt")},
-                   {"U_CEG", W1250("Új Vevő Betéti Társaság")},
-                   {"U_ADOSZAM", "12345678-2-13"},
-                   {"U_HELY", "Szeged"}}));
-    sales.Row(row({{"AZON", "SZ1"},
-                   {"SELF", "2"},
-                   {"BIZONYLAT", "SZ-0001"},
-                   {"TOTAL", "127000.00"},
-                   {"AFATOTAL", "27000.00"},
-                   {"SUMA", "40000.00"},
-                   {"AFASUM", "10800.00"},
-                   {"U_ROVID", W1250("Új Vevő Bt")},
-                   {"U_CEG", W1250("Új Vevő Betéti Társaság")},
-                   {"U_ADOSZAM", "12345678-2-13"},
-                   {"U_HELY", "Szeged"}}));
+    sales.RowByName(row({{"AZON", "SZ1"},
+                         {"SELF", "1"},
+                         {"BIZONYLAT", "SZ-0001"},
+                         {"TOTAL", "127000.00"},
+                         {"AFATOTAL", "27000.00"},
+                         {"SUMA", "60000.00"},
+                         {"AFASUM", "16200.00"},
+                         {"U_ROVID", W1250("Új Vevő Bt")},
+                         {"U_CEG", W1250("Új Vevő Betéti Társaság")},
+                         {"U_ADOSZAM", "12345678-2-13"},
+                         {"U_HELY", "Szeged"}}));
+    sales.RowByName(row({{"AZON", "SZ1"},
+                         {"SELF", "2"},
+                         {"BIZONYLAT", "SZ-0001"},
+                         {"TOTAL", "127000.00"},
+                         {"AFATOTAL", "27000.00"},
+                         {"SUMA", "40000.00"},
+                         {"AFASUM", "10800.00"},
+                         {"U_ROVID", W1250("Új Vevő Bt")},
+                         {"U_CEG", W1250("Új Vevő Betéti Társaság")},
+                         {"U_ADOSZAM", "12345678-2-13"},
+                         {"U_HELY", "Szeged"}}));
     // A known customer.
-    sales.Row(row({{"AZON", "SZ2"},
-                   {"SELF", "1"},
-                   {"BIZONYLAT", "SZ-0002"},
-                   {"TOTAL", "12700.00"},
-                   {"AFATOTAL", "2700.00"},
-                   {"SUMA", "10000.00"},
-                   {"AFASUM", "2700.00"},
-                   {"U_ROVID", "Ismert Kft"},
-                   {"U_ADOSZAM", "87654321-2-41"}}));
+    sales.RowByName(row({{"AZON", "SZ2"},
+                         {"SELF", "1"},
+                         {"BIZONYLAT", "SZ-0002"},
+                         {"TOTAL", "12700.00"},
+                         {"AFATOTAL", "2700.00"},
+                         {"SUMA", "10000.00"},
+                         {"AFASUM", "2700.00"},
+                         {"U_ROVID", "Ismert Kft"},
+                         {"U_ADOSZAM", "87654321-2-41"}}));
     // Findings: an unknown account, a wrong direction and an unknown VAT code.
-    sales.Row(row({{"AZON", "SZ3"},
-                   {"SELF", "1"},
-                   {"BIZONYLAT", "SZ-0003"},
-                   {"IRANY", "D"},
-                   {"KARTON", "9999"},
-                   {"AF_NEV", "XX"},
-                   {"TOTAL", "5000.00"},
-                   {"SUMA", "5000.00"}}));
+    sales.RowByName(row({{"AZON", "SZ3"},
+                         {"SELF", "1"},
+                         {"BIZONYLAT", "SZ-0003"},
+                         {"IRANY", "D"},
+                         {"KARTON", "9999"},
+                         {"AF_NEV", "XX"},
+                         {"TOTAL", "5000.00"},
+                         {"SUMA", "5000.00"}}));
     sales.Save(folder / "feladas01.dbf");
 
     DbfWriter purchases(DbfWriter::PostingColumns());
@@ -88,15 +88,15 @@ void WriteInvoices(const fs::path& folder, const std::string& year) {
     base["JELLEG"] = "X";
     base["IRANY"] = "K";
     base["CSOPORT"] = "ANYAG";
-    purchases.Row(row({{"AZON", "BE1"},
-                       {"SELF", "1"},
-                       {"BIZONYLAT", "B-77/" + year},
-                       {"TOTAL", "63500.00"},
-                       {"AFATOTAL", "13500.00"},
-                       {"SUMA", "50000.00"},
-                       {"AFASUM", "13500.00"},
-                       {"U_ROVID", "Anyag Zrt"},
-                       {"U_KARTON", "454"}}));
+    purchases.RowByName(row({{"AZON", "BE1"},
+                             {"SELF", "1"},
+                             {"BIZONYLAT", "B-77/" + year},
+                             {"TOTAL", "63500.00"},
+                             {"AFATOTAL", "13500.00"},
+                             {"SUMA", "50000.00"},
+                             {"AFASUM", "13500.00"},
+                             {"U_ROVID", "Anyag Zrt"},
+                             {"U_KARTON", "454"}}));
     purchases.Save(folder / "feladas02.dbf");
 }
 

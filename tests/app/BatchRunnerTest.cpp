@@ -31,13 +31,13 @@ protected:
     std::string Params() { return Params({"Test db", dir.Folder(), database_->Path(), "start"}); }
     void WriteTable(const std::string& name, const std::string& voucher) {
         DbfWriter writer(DbfWriter::PostingColumns());
-        writer.Row({{"BIZONYLAT", voucher},
-                    {"MO_CHAR", "S"},
-                    {"IRANY", "K"},
-                    {"TOTAL", "10"},
-                    {"SUMA", "10"},
-                    {"KARTON", "4541"},
-                    {"KELTE", "20130110"}});
+        writer.RowByName({{"BIZONYLAT", voucher},
+                          {"MO_CHAR", "S"},
+                          {"IRANY", "K"},
+                          {"TOTAL", "10"},
+                          {"SUMA", "10"},
+                          {"KARTON", "4541"},
+                          {"KELTE", "20130110"}});
         writer.Save(dir / name);
     }
     int Headers(const std::string& where) {

@@ -54,7 +54,7 @@ protected:
                     std::vector<DbfColumn> columns = DbfWriter::PostingColumns()) {
         DbfWriter writer(std::move(columns));
         for (const Row& r : rows)
-            writer.Row(r);
+            writer.RowByName(r);
         writer.Save(dir / name);
     }
     void WriteWorkTable() { DbfWriter::CreatePostingTable(dir / "in_arch" / "Feladas.dbf"); }

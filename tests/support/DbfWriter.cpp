@@ -26,7 +26,7 @@ DbfWriter& DbfWriter::Row(const std::vector<std::string>& values, bool deleted) 
     return *this;
 }
 
-DbfWriter& DbfWriter::Row(const std::map<std::string, std::string>& byName, bool deleted) {
+DbfWriter& DbfWriter::RowByName(const std::map<std::string, std::string>& byName, bool deleted) {
     std::vector<std::string> values(columns_.size());
     for (const auto& [name, value] : byName) {
         auto column = std::find_if(columns_.begin(), columns_.end(),

@@ -1,0 +1,63 @@
+#include "ui/InputBox.h"
+
+#include "platform/Text.h"
+#include "tests/ui/QtApp.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Seen {
+    QString Caption, Prompt, Initial;
+};
+
+// Once the input box is up: note what it shows, type answer (if any) and press Enter or Escape.
+void AnswerNextBox(Seen& seen, const QString* answer, bool ok) {
+    QTimer::singleShot(0, [&seen, answer, ok] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = {box->windowTitle(), box->labelText(), box->textValue()};
+        auto* edit = box->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        if (answer) {
+            // Typed as one input, since key clicks know ASCII only.
+            edit->selectAll();
+            edit->insert(*answer);
+        }
+        QTest::keyClick(edit, ok ? Qt::Key_Return : Qt::Key_Escape);
+    });
+}
+
+TEST(InputBoxTest, OkTakesTheAnswerAndCancelKeepsTheValue) {
+    QtApp();
+    Seen seen;
+    const QString typed = QString::fromUtf8("kétezer");
+    AnswerNextBox(seen, &typed, true);
+    std::string value = "2012";
+    EXPECT_TRUE(InputBox::InputQuery(W1250("Mely évbe tölti "), W1250("Évszám pl 2012 "), value));
+    // Accented answers come back as Windows-1250.
+    EXPECT_EQ(value, W1250("kétezer"));
+    EXPECT_EQ(seen.Caption, QString::fromUtf8("Mely évbe tölti "));
+    EXPECT_EQ(seen.Prompt, QString::fromUtf8("Évszám pl 2012 "));
+    EXPECT_EQ(seen.Initial, "2012");
+
+    AnswerNextBox(seen, &typed, false);
+    value = "2012";
+    EXPECT_FALSE(InputBox::InputQuery("c", "p", value));
+    EXPECT_EQ(value, "2012");
+    AnswerNextBox(seen, &typed, false);
+    EXPECT_EQ(InputBox::Ask("c", "p", "2011"), "2011");
+    // OK without typing answers the offered text.
+    AnswerNextBox(seen, nullptr, true);
+    EXPECT_EQ(InputBox::Ask("c", "p", "2010"), "2010");
+}
+
+} // namespace

@@ -1,0 +1,247 @@
+#include "ui/MainWindow.h"
+
+#include "app/ImportType.h"
+#include "platform/Text.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/QtApp.h"
+#include "ui/TEMsg.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Presses OK on the next plain message box once it is up, noting its text.
+void AnswerMessageBox(QString& seen) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll->stop();
+        poll->deleteLater();
+        seen = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll->start(10);
+}
+
+QString DialogText(QDialog& dialog) {
+    auto* text = dialog.findChild<QLabel*>("EMSGFormTextx");
+    return text ? text->text() : QString();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QtApp();
+        TEMsg::ClearAnswers();
+        std::filesystem::create_directory(dir / "exchange");
+    }
+    void TearDown() override { EXPECT_EQ(TEMsg::PendingAnswers(), 0u); }
+
+    template <class W> W* Find(MainWindow& window, const char* name) {
+        W* widget = window.findChild<W*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    std::string Exchange() const { return (dir / "exchange").string() + "/"; }
+    void Touch(const std::string& name) const { dir.Write("exchange/" + name, "x"); }
+    // Writes a parameters file of four lines and returns the argument naming it.
+    std::string Params(const std::string& databaseText, const std::string& runWord) const {
+        return dir
+            .Write("run.txt", databaseText + "\r\n  " + Exchange() + "  \r\n " + Exchange() +
+                                  "none.fdb \r\n" + runWord + "\r\n")
+            .string();
+    }
+    // Shows the window and waits until its start-up has shown the exchange folder.
+    void Start(MainWindow& window) {
+        window.show();
+        window.activateWindow();
+        QLabel* folder = Find<QLabel>(window, "Label2");
+        ASSERT_TRUE(QTest::qWaitFor([folder] { return folder->text() != "..."; }, 5000));
+    }
+    // The listed names, sorted (the folder gives them in no set order).
+    std::vector<std::string> WorkList(MainWindow& window) {
+        QString text = Find<QPlainTextEdit>(window, "Memo1")->toPlainText();
+        std::vector<std::string> names;
+        for (const QString& name : text.split('\n', Qt::SkipEmptyParts))
+            names.push_back(name.toStdString());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(MainWindowTest, ShowsEveryElementWithItsCaption) {
+    MainWindow window({});
+    EXPECT_EQ(window.windowTitle(), "ZEFOR IMPORT");
+    EXPECT_EQ(window.size(), QSize(543, 341));
+    EXPECT_EQ(window.font().family(), "Arial");
+
+    const std::pair<const char*, const char*> captions[] = {
+        {"L_EStr1", "Adatbázis"}, {"Label7", "Import típus"}, {"Label4", "Honnan"},
+        {"Label2", "..."},        {"Label3", "Hova:"},        {"Label1", "..."},
+        {"Label5", "IN files"},   {"Label6", "ver. 2.3"}};
+    for (const auto& [name, caption] : captions) {
+        QLabel* label = Find<QLabel>(window, name);
+        if (label) {
+            EXPECT_EQ(label->text(), QString::fromUtf8(caption)) << name;
+        }
+    }
+    EXPECT_EQ(Find<QLabel>(window, "Label6")->palette().color(QPalette::WindowText),
+              QColor(Qt::gray));
+    EXPECT_EQ(Find<QLabel>(window, "Label1")->font().family(), "Arial Narrow");
+    EXPECT_EQ(Find<QPushButton>(window, "Button1")->text(), "I&MPORT");
+    EXPECT_EQ(Find<QPushButton>(window, "Button2")->text(), QString::fromUtf8("&Kilépés"));
+    EXPECT_TRUE(Find<QLabel>(window, "Label5")->parent() == Find<QWidget>(window, "Shape1"));
+    EXPECT_NE(Find<QProgressBar>(window, "PB1"), nullptr);
+
+    QLineEdit* database = Find<QLineEdit>(window, "EStr1");
+    EXPECT_TRUE(database->isReadOnly());
+    EXPECT_TRUE(database->font().bold());
+    for (const char* memo : {"Memo1", "Memo2"})
+        EXPECT_TRUE(Find<QPlainTextEdit>(window, memo)->isReadOnly()) << memo;
+    EXPECT_EQ(Find<QPlainTextEdit>(window, "Memo1")->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    QComboBox* types = Find<QComboBox>(window, "CmbTip");
+    EXPECT_TRUE(types->isEditable());
+    ASSERT_EQ(types->count(), static_cast<int>(ImportType::All().size()));
+    for (int i = 0; i < types->count(); ++i)
+        EXPECT_EQ(types->itemText(i).toStdString(), text::ToUtf8(ImportType::All()[i].ItemText));
+    EXPECT_EQ(types->itemText(1), QString::fromUtf8("PENZ1  Házipénztár feladás(Harvolen)"));
+    EXPECT_EQ(types->currentText(), QString::fromUtf8("SZLA1   Számla feladás(harvolen)"));
+}
+
+TEST_F(MainWindowTest, StartUpShowsTheParametersAndTheTypeChoiceListsTheFolder) {
+    Touch("winptk01.dbf");
+    Touch("wber01.dbf");
+    const std::string params = Params(W1250(" Próba Kft "), "start");
+    MainWindow window({params});
+    Start(window);
+
+    EXPECT_EQ(Find<QLineEdit>(window, "EStr1")->text(), QString::fromUtf8(" Próba Kft "));
+    EXPECT_EQ(Find<QLabel>(window, "Label2")->text().toStdString(), Exchange());
+    EXPECT_EQ(Find<QLabel>(window, "Label1")->text().toStdString(), Exchange() + "none.fdb");
+    // No invoice file: nothing listed, nothing run, and a four-line file stays.
+    EXPECT_TRUE(WorkList(window).empty());
+    EXPECT_TRUE(std::filesystem::exists(params));
+    EXPECT_TRUE(window.isVisible());
+
+    QComboBox* types = Find<QComboBox>(window, "CmbTip");
+    QTest::keyClick(types, Qt::Key_Down);
+    QTest::keyClick(types, Qt::Key_Down);
+    EXPECT_EQ(types->currentIndex(), 1);
+    EXPECT_EQ(WorkList(window), std::vector<std::string>{"winptk01.dbf"});
+
+    // Typed text decides the type as well.
+    types->lineEdit()->selectAll();
+    QTest::keyClicks(types->lineEdit(), "BANK3");
+    EXPECT_TRUE(WorkList(window).empty());
+    types->lineEdit()->selectAll();
+    QTest::keyClicks(types->lineEdit(), "BER1");
+    EXPECT_EQ(WorkList(window), std::vector<std::string>{"wber01.dbf"});
+
+    // Choosing the item already shown lists the folder again.
+    QTest::keyClick(types, Qt::Key_Down);
+    ASSERT_EQ(types->currentIndex(), 2);
+    Touch("wber02.dbf");
+    types->showPopup();
+    QAbstractItemView* popup = types->view();
+    ASSERT_TRUE(QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000));
+    popup->setCurrentIndex(popup->model()->index(2, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_EQ(WorkList(window), (std::vector<std::string>{"wber01.dbf", "wber02.dbf"}));
+}
+
+TEST_F(MainWindowTest, StartUpWithInvoiceFilesReportsAFailedConnection) {
+    Touch("feladas01.dbf");
+    QString errorText, caption;
+    TEMsg::QueueAnswer([&](QDialog& dialog) {
+        caption = dialog.windowTitle();
+        errorText = DialogText(dialog);
+        dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
+    });
+    MainWindow window({Params("Demo", "nostart")});
+    Start(window);
+    ASSERT_TRUE(QTest::qWaitFor([] { return TEMsg::PendingAnswers() == 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !errorText.isEmpty(); }, 10000));
+    EXPECT_EQ(caption, "Error");
+    EXPECT_TRUE(errorText.contains("\n( .F_IN - ")) << errorText.toStdString();
+    EXPECT_EQ(WorkList(window), std::vector<std::string>{"feladas01.dbf"});
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, MissingArgumentOrFileIsReportedAndClosesTheWindow) {
+    QString seen;
+    AnswerMessageBox(seen);
+    MainWindow window({});
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
+    EXPECT_EQ(seen, "Parameters error");
+
+    AnswerMessageBox(seen);
+    MainWindow second({"d:" + (dir / "none.txt").string()});
+    second.show();
+    second.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !second.isVisible(); }, 5000));
+    // The drive is replaced by c:\ whatever it was.
+    EXPECT_EQ(seen, QString::fromUtf8("ParametersFile error! A(z) c:\\") +
+                        QString::fromStdString((dir / "none.txt").string().substr(1)) +
+                        QString::fromUtf8(" file nem létezik!"));
+}
+
+TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
+    MainWindow window({Params("Demo", "x")});
+    Start(window);
+    auto* import = Find<QPushButton>(window, "Button1");
+    auto* quit = Find<QPushButton>(window, "Button2");
+    auto* types = Find<QComboBox>(window, "CmbTip");
+
+    bool lockedDuringRun = false, busyDuringRun = false, openAfterCloseRequest = false;
+    QString first, second;
+    TEMsg::QueueAnswer([&](QDialog& dialog) {
+        first = DialogText(dialog);
+        lockedDuringRun = !import->isEnabled() && !quit->isEnabled() && !types->isEnabled();
+        busyDuringRun = QApplication::overrideCursor() &&
+                        QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        window.close();
+        openAfterCloseRequest = window.isVisible();
+        dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
+    });
+    TEMsg::QueueAnswer([&](QDialog& dialog) {
+        second = DialogText(dialog);
+        dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
+    });
+    QTest::mouseClick(import, Qt::LeftButton);
+
+    EXPECT_EQ(first, QString::fromUtf8(
+                         "Nem létezik az IN_ARCH mappa vagy a benne levő FELADAS.DBF file-t"));
+    EXPECT_EQ(second, QString::fromUtf8("Nincs átveendő állomány!"));
+    EXPECT_TRUE(lockedDuringRun);
+    EXPECT_TRUE(busyDuringRun);
+    EXPECT_TRUE(openAfterCloseRequest);
+    // The held request closes the window once the run is over.
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(import->isEnabled() && quit->isEnabled() && types->isEnabled());
+}
+
+} // namespace

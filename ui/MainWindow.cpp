@@ -1,0 +1,313 @@
+#include "ui/MainWindow.h"
+
+#include "app/ImportType.h"
+#include "platform/Text.h"
+#include "ui/InputBox.h"
+#include "ui/TEMsg.h"
+#include "ui/edit/TEStr.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QString Show(const std::string& win1250) {
+    QString s = QString::fromStdString(text::ToUtf8(win1250));
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+template <class W> W* Named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* Label(const char* name, const std::string& caption, QWidget* parent) {
+    return Named(new QLabel(Show(caption), parent), name);
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::vector<std::string> args, QWidget* parent)
+    : QWidget(parent), args_(std::move(args)), core_(*this, &application_) {
+    BuildWidgets();
+    core_.FormCreate(QCoreApplication::applicationFilePath().toStdString());
+}
+
+MainWindow::~MainWindow() {
+    if (busyCursor_) QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::BuildWidgets() {
+    setObjectName(QStringLiteral("F_IN"));
+    setWindowTitle(QStringLiteral("ZEFOR IMPORT"));
+    QFont arial = font();
+    arial.setFamily(QStringLiteral("Arial"));
+    setFont(arial);
+
+    L_EStr1 = Label("L_EStr1", W1250("Adatbázis"), this);
+    EStr1 = new TEStr(this, "EStr1");
+    EStr1->setReadOnly(true);
+    // The edit controls' own messages go through the window's dialogs.
+    SetEStrMessageHandler([this](const std::string& text, bool isError) {
+        if (isError)
+            core_.ShowErrMsg(nullptr, text);
+        else
+            core_.ShowMsg(text);
+    });
+    QFont bold = arial;
+    bold.setBold(true);
+    EStr1->setFont(bold);
+
+    Label7 = Label("Label7", W1250("Import típus"), this);
+    CmbTip = Named(new QComboBox(this), "CmbTip");
+    CmbTip->setEditable(true);
+    // Typed text chooses a type; it never becomes an item.
+    CmbTip->setInsertPolicy(QComboBox::NoInsert);
+    for (const ImportType& type : ImportType::All())
+        CmbTip->addItem(Show(type.ItemText));
+    CmbTip->setCurrentIndex(-1);
+    CmbTip->setEditText(Show(ImportType::InitialText()));
+
+    Button1 = Named(new QPushButton(QStringLiteral("I&MPORT"), this), "Button1");
+    Button2 = Named(new QPushButton(Show(W1250("&Kilépés")), this), "Button2");
+
+    Label4 = Label("Label4", "Honnan", this);
+    Label2 = Label("Label2", "...", this);
+    Label3 = Label("Label3", "Hova:", this);
+    Label1 = Label("Label1", "...", this);
+    QFont narrow = arial;
+    narrow.setFamily(QStringLiteral("Arial Narrow"));
+    Label1->setFont(narrow);
+    for (QLabel* shown : {Label2, Label1})
+        shown->setTextFormat(Qt::PlainText);
+
+    Shape1 = Named(new QWidget(this), "Shape1");
+    Shape1->setAttribute(Qt::WA_StyledBackground);
+    Shape1->setStyleSheet(QStringLiteral(
+        "#Shape1 { background: white; border: 1px solid black; border-radius: 8px; }"));
+    Label5 = Label("Label5", "IN files", Shape1);
+    auto* shapeLayout = new QHBoxLayout(Shape1);
+    shapeLayout->setContentsMargins(12, 2, 12, 2);
+    shapeLayout->addWidget(Label5, 0, Qt::AlignCenter);
+
+    PB1 = Named(new QProgressBar(this), "PB1");
+    PB1->setRange(0, 100);
+    PB1->setValue(0);
+    PB1->setTextVisible(false);
+
+    Label6 = Label("Label6", "ver. 2.3", this);
+    QPalette grey = Label6->palette();
+    grey.setColor(QPalette::WindowText, Qt::gray);
+    Label6->setPalette(grey);
+
+    Memo1 = Named(new QPlainTextEdit(this), "Memo1");
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setFixedHeight(90);
+    Memo2 = Named(new QPlainTextEdit(this), "Memo2");
+    Memo2->setReadOnly(true);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(L_EStr1, 0, 0);
+    fields->addWidget(EStr1, 0, 1);
+    fields->addWidget(Label7, 1, 0);
+    fields->addWidget(CmbTip, 1, 1);
+    fields->addWidget(Label4, 2, 0);
+    fields->addWidget(Label2, 2, 1);
+    fields->addWidget(Label3, 3, 0);
+    fields->addWidget(Label1, 3, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addStretch(1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(fields, 1);
+    top->addSpacing(12);
+    top->addLayout(buttons);
+
+    auto* listHeading = new QHBoxLayout;
+    listHeading->addWidget(Shape1);
+    listHeading->addWidget(PB1, 1);
+    listHeading->addWidget(Label6);
+
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(8, 8, 8, 8);
+    window->setSpacing(6);
+    window->addLayout(top);
+    window->addLayout(listHeading);
+    window->addWidget(Memo1);
+    window->addWidget(Memo2, 1);
+
+    resize(543, 341);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    connect(CmbTip, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        textChangedSinceChoice_ = true;
+        CmbTipChange(text);
+    });
+    // Choosing the item already shown changes no text, yet it lists the folder again.
+    connect(CmbTip, &QComboBox::activated, this, [this] {
+        if (!textChangedSinceChoice_) CmbTipChange(CmbTip->currentText());
+        textChangedSinceChoice_ = false;
+    });
+    connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !activated_) {
+        activated_ = true;
+        // Started from the event loop, so the window is painted before the start-up's work.
+        QMetaObject::invokeMethod(this, &MainWindow::FormActivate, Qt::QueuedConnection);
+    }
+    return QWidget::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (coreDepth_ > 0) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (!closed_) {
+        closed_ = true;
+        try {
+            core_.FormClose();
+        } catch (const std::exception& e) {
+            MessageBox(e.what());
+        }
+    }
+    event->accept();
+}
+
+void MainWindow::FormActivate() {
+    CallCore([this] { core_.FormActivate(args_); });
+}
+
+void MainWindow::CmbTipChange(const QString& itemText) {
+    CallCore([this, &itemText] { core_.CmbTipChange(text::FromUtf8(itemText.toStdString())); });
+}
+
+void MainWindow::Button1Click() {
+    CallCore([this] { core_.Button1Click(&core_.Button1); });
+}
+
+void MainWindow::CallCore(const std::function<void()>& work) {
+    ++coreDepth_;
+    try {
+        work();
+    } catch (const std::exception& e) {
+        MessageBox(e.what());
+    }
+    --coreDepth_;
+    if (coreDepth_ == 0 && closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+void MainWindow::ShowDatabaseText(const std::string& text) {
+    EStr1->SetText(text);
+}
+
+void MainWindow::ShowExchangeFolder(const std::string& text) {
+    Label2->setText(Show(text));
+}
+
+void MainWindow::ShowDatabaseName(const std::string& text) {
+    Label1->setText(Show(text));
+}
+
+void MainWindow::ShowWorkList(const std::vector<std::string>& lines) {
+    QStringList shown;
+    for (const std::string& line : lines)
+        shown << Show(line);
+    Memo1->setPlainText(shown.join(QLatin1Char('\n')));
+}
+
+void MainWindow::ShowLog(const std::string& text) {
+    Memo2->setPlainText(Show(text));
+}
+
+void MainWindow::SetProgressMax(int max) {
+    // A range of 0 to 0 would turn the bar into a busy indicator.
+    PB1->setRange(0, std::max(max, 1));
+}
+
+void MainWindow::SetProgress(int position) {
+    PB1->setValue(std::clamp(position, PB1->minimum(), PB1->maximum()));
+}
+
+void MainWindow::SetButtonsEnabled(bool enabled) {
+    Button1->setEnabled(enabled);
+    Button2->setEnabled(enabled);
+    // Changing the type would refill the list the run is working through.
+    CmbTip->setEnabled(enabled);
+}
+
+void MainWindow::FocusExitButton() {
+    Button2->setFocus();
+}
+
+void MainWindow::SetBusyCursor(bool busy) {
+    if (busy == busyCursor_) return;
+    busyCursor_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::Minimize() {
+    showMinimized();
+}
+
+void MainWindow::ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::MessageBox(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), Show(text), QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+int MainWindow::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) {
+    TEMsg msg;
+    return msg.ShowDialog(text, kind, buttons);
+}
+
+bool MainWindow::InputQuery(const std::string& caption, const std::string& prompt,
+                            std::string& value) {
+    return InputBox::InputQuery(caption, prompt, value);
+}
+
+void MainWindow::Close() {
+    closePending_ = true;
+    if (coreDepth_ == 0) {
+        closePending_ = false;
+        close();
+    }
+}

@@ -1,0 +1,91 @@
+#pragma once
+// The program's one window: shows the import shell to a person and passes the person's actions
+// to it. While the shell works (start-up, a run) a request to close is held until it is done.
+#include "app/TF_IN.h"
+#include "app/TF_INView.h"
+#include "platform/Component.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+class TEStr;
+
+class MainWindow : public QWidget, public TF_INView {
+    Q_OBJECT
+
+public:
+    // args: the command-line arguments without the program name.
+    explicit MainWindow(std::vector<std::string> args, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    TF_IN& Core() { return core_; }
+
+    void ShowDatabaseText(const std::string& text) override;
+    void ShowExchangeFolder(const std::string& text) override;
+    void ShowDatabaseName(const std::string& text) override;
+    void ShowWorkList(const std::vector<std::string>& lines) override;
+    void ShowLog(const std::string& text) override;
+    void SetProgressMax(int max) override;
+    void SetProgress(int position) override;
+    void SetButtonsEnabled(bool enabled) override;
+    void FocusExitButton() override;
+    void SetBusyCursor(bool busy) override;
+    void Minimize() override;
+    void ProcessMessages() override;
+    void MessageBox(const std::string& text) override;
+    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt,
+                    std::string& value) override;
+    void Close() override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWidgets();
+    void FormActivate();
+    void CmbTipChange(const QString& itemText);
+    void Button1Click();
+    // Runs work of the shell; a close asked for meanwhile happens once the outermost call ends.
+    void CallCore(const std::function<void()>& work);
+
+    // The nameless application object that owns the window.
+    Component application_;
+    std::vector<std::string> args_;
+    TF_IN core_;
+
+    QLabel* L_EStr1 = nullptr;
+    TEStr* EStr1 = nullptr;
+    QLabel* Label7 = nullptr;
+    QComboBox* CmbTip = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QWidget* Shape1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QProgressBar* PB1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr;
+
+    bool activated_ = false;
+    bool closed_ = false;
+    bool closePending_ = false;
+    bool busyCursor_ = false;
+    bool textChangedSinceChoice_ = false;
+    int coreDepth_ = 0;
+};
