@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build -j"$(nproc)" --target inzefor-batch inzefor-demo-data
 
 demo=${DEMO_DIR:-/tmp/inzefor-demo}
@@ -51,9 +51,16 @@ select (select count(*) from FEJLEC) as voucher_headers,
        (select count(*) from TETEL where TE_ERROR <> '') as lines_with_findings
 from RDB$DATABASE;
 set list off;
-select FE_ID, FE_MO_CHAR, FE_NAPLO, FE_BIZONYLAT, FE_KARTON, FE_TOTAL, FE_UG_ID, FE_ERROR from FEJLEC order by FE_ID;
-select TE_FE_ID, TE_ELLEN, TE_SUM, TE_AF_NEV, TE_AFASZAMLA, TE_ERROR from TETEL order by TE_ID;
-select UG_ID, UG_ROVID, UG_KARTON from UGYFEL order by UG_ID;
+select FE_ID, FE_MO_CHAR as BOOK, FE_NAPLO as JOURNAL, cast(FE_BIZONYLAT as varchar(12)) as VOUCHER,
+       cast(FE_KARTON as varchar(8)) as ACCOUNT, cast(FE_TOTAL as numeric(15,2)) as TOTAL,
+       FE_UG_ID as CUSTOMER, cast(FE_ERROR as varchar(40)) as FINDINGS
+from FEJLEC order by FE_ID;
+select TE_FE_ID as HEADER, cast(TE_ELLEN as varchar(8)) as COUNTER, cast(TE_SUM as numeric(15,2)) as AMOUNT,
+       cast(TE_AF_NEV as varchar(6)) as VAT, cast(TE_AFASZAMLA as varchar(8)) as VAT_ACC,
+       cast(TE_ERROR as varchar(30)) as FINDINGS
+from TETEL order by TE_ID;
+select UG_ID, cast(UG_ROVID as varchar(20)) as SHORT_NAME, cast(UG_KARTON as varchar(8)) as ACCOUNT
+from UGYFEL order by UG_ID;
 SQL
 
 echo

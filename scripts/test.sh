@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug
+cmake -S . -B build
 cmake --build build -j"$(nproc)"
 
 # The server integration test needs a Firebird server on 127.0.0.1; without one it is skipped.
