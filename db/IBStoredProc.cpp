@@ -53,6 +53,12 @@ void IBStoredProc::Prepare() {
     if (prepared_) return;
     std::string stored = StoredName(procName_);
     if (stored.empty()) throw DbError(Name + ": no stored procedure name is set");
+    if (auto known = described_.find(stored); known != described_.end()) {
+        params_ = known->second.first;
+        statement_ = known->second.second;
+        prepared_ = true;
+        return;
+    }
     if (!db_.Connected()) db_.Connect();
     if (!tr_.InTransaction()) tr_.StartTransaction();
     PreparedStatement& lookup =
@@ -77,6 +83,7 @@ void IBStoredProc::Prepare() {
             sql += i ? ", ?" : "?";
         sql += ")";
     }
+    described_[stored] = {params, sql};
     params_ = params;
     statement_ = sql;
     prepared_ = true;

@@ -5,6 +5,7 @@
 #include "db/TParams.h"
 #include "platform/Component.h"
 
+#include <map>
 #include <string>
 
 class IBDatabase;
@@ -38,4 +39,7 @@ private:
     bool prepared_ = false;
     TParams params_;
     std::string statement_;
+    // Parameters and statement of every procedure described so far: the posting engine switches
+    // procedures for every row.
+    std::map<std::string, std::pair<TParams, std::string>> described_;
 };

@@ -10,7 +10,9 @@ int IndexOf(char letter) {
 
 } // namespace
 
-bool JournalNumbers::IsBookLetter(char letter) { return IndexOf(letter) >= 0; }
+bool JournalNumbers::IsBookLetter(char letter) {
+    return IndexOf(letter) >= 0;
+}
 
 int JournalNumbers::Get(char letter) const {
     int index = IndexOf(letter);
@@ -21,5 +23,3 @@ void JournalNumbers::Set(char letter, int number) {
     int index = IndexOf(letter);
     if (index >= 0) numbers_[index] = number;
 }
-
-void JournalNumbers::Clear() { numbers_.fill(0); }

@@ -15,7 +15,6 @@ public:
     int Get(char letter) const;
     // Ignored for a letter that is no book letter.
     void Set(char letter, int number);
-    void Clear();
 
 private:
     std::array<int, Letters.size()> numbers_{};

@@ -31,8 +31,7 @@ DbfWriter& DbfWriter::RowByName(const std::map<std::string, std::string>& byName
     for (const auto& [name, value] : byName) {
         auto column = std::find_if(columns_.begin(), columns_.end(),
                                    [&](const DbfColumn& c) { return c.Name == name; });
-        if (column == columns_.end()) throw std::invalid_argument("no column " + name);
-        values[column - columns_.begin()] = value;
+        if (column != columns_.end()) values[column - columns_.begin()] = value;
     }
     return Row(values, deleted);
 }

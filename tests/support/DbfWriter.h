@@ -27,7 +27,8 @@ public:
     explicit DbfWriter(std::vector<DbfColumn> columns);
 
     DbfWriter& Row(const std::vector<std::string>& values, bool deleted = false);
-    // The same with values by column name; other columns stay blank, an unknown name throws.
+    // The same with values by column name; other columns stay blank, and values for columns the
+    // table lacks are left out (so one row serves tables with and without a column).
     DbfWriter& RowByName(const std::map<std::string, std::string>& byName, bool deleted = false);
     // version is the first header byte: 0x03 dBase III/IV without memo, 0x8B dBase IV with memo.
     void Save(const std::filesystem::path& path, unsigned char version = 0x03) const;

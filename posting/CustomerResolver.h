@@ -1,0 +1,41 @@
+#pragma once
+// Finds the customer a posting row names: the previous row's when the two evidently name the
+// same partner, otherwise the customer of the working year with that short name and account,
+// otherwise a new one, provided the voucher's account exists in the chart.
+#include "posting/PostingRow.h"
+#include "posting/WorkYear.h"
+
+#include <string>
+
+class TEQuery;
+class IBStoredProc;
+class DbfTable;
+
+class CustomerResolver {
+public:
+    // Look-ups and the insert run in EQ2, the identifier comes from SP1.
+    CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1, const WorkYear& year);
+
+    // Sets row.Customer (Id 0 for none); may add a finding to row.HeaderErrors. A new customer
+    // is inserted in the row's transaction; a failing insert leaves the row without a customer.
+    void Resolve(PostingRow& row);
+
+    // The customer of the last row that was posted, which the next row may reuse.
+    void Remember(const CustomerValues& customer) { previous_ = customer; }
+    void Forget() { previous_ = CustomerValues{}; }
+    const CustomerValues& Previous() const { return previous_; }
+
+    static const std::string Missing; // "@@@"
+
+private:
+    bool SameAsPrevious(const CustomerValues& c) const;
+    // Prepares the insert of a new customer in EQ2 and draws its identifier.
+    void InsertCustomer(PostingRow& row, const std::string& accountType);
+    std::string Text(const char* column) const;
+
+    TEQuery& EQ2_;
+    IBStoredProc& SP1_;
+    DbfTable& Dbf1_;
+    const WorkYear& year_;
+    CustomerValues previous_;
+};

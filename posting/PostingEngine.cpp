@@ -1,0 +1,243 @@
+#include "posting/PostingEngine.h"
+
+#include "app/TF_INView.h"
+#include "db/IBStoredProc.h"
+#include "db/IBTransaction.h"
+#include "db/TEQuery.h"
+#include "platform/DbfTable.h"
+#include "platform/FormatSettings.h"
+#include "platform/Text.h"
+#include "posting/QuerySteps.h"
+
+#include <exception>
+#include <stdexcept>
+
+using namespace query_steps;
+
+const char* const PostingEngine::HeaderSql =
+    "insert into FEJLEC (FE_ID,FE_MO_CHAR,FE_NAPLO,FE_JELLEG,FE_UG_ID,FE_BIZONYLAT,FE_HIVATKOZ,"
+    "FE_NYOMSZAM,FE_KARTON,FE_TOTAL,FE_AFATOTAL,FE_DEVTOTAL,FE_DEVKURZ,FE_DEV,FE_KELTE,"
+    "FE_PENZUGY,FE_MEGJEGY,FE_TELJESIT,FE_AFATELJ,FE_HATARIDO,FE_FUZMOD,FE_RENDEL,FE_IRANY,"
+    "FE_MARAD,FE_AFAMARAD,FE_STATUS,FE_US_NEV,FE_EV,FE_GY_NEV,FE_ERR,FE_ERROR)VALUES (:FE_ID,"
+    ":FE_MO_CHAR,:FE_NAPLO,:FE_JELLEG,:FE_UG_ID,:FE_BIZONYLAT,:FE_HIVATKOZ,:FE_NYOMSZAM,"
+    ":FE_KARTON,:FE_TOTAL,:FE_AFATOTAL,:FE_DEVTOTAL,:FE_DEVKURZ,:FE_DEV,:FE_KELTE,:FE_PENZUGY,"
+    ":FE_MEGJEGY,:FE_TELJESIT,:FE_AFATELJ,:FE_HATARIDO,:FE_FUZMOD,:FE_RENDEL,:FE_IRANY,"
+    ":FE_MARAD,:FE_AFAMARAD,:FE_STATUS,:FE_US_NEV,:FE_EV,:FE_GY_NEV,:FE_ERR,:FE_ERROR)";
+
+const char* const PostingEngine::LineSql =
+    "insert into TETEL (TE_ID,TE_FE_ID,TE_FE_IRANY,TE_ELLEN,TE_AFASZAMLA,TE_SUM,TE_AFASUM,"
+    "TE_GY_NEV,TE_AF_NEV,TE_AF_ERTEK,TE_MEGJEGY,TE_MEGJEGY_E,TE_MEGJEGY_D,TE_FE_STATUS,"
+    "TE_US_NEV,TE_EV,TE_KO_NEV,TE_MU_NEV,TE_ERR,TE_ERROR) VALUES (:TE_ID,:TE_FE_ID,:TE_FE_IRANY,"
+    ":TE_ELLEN,:TE_AFASZAMLA,:TE_SUM,:TE_AFASUM,:TE_GY_NEV,:TE_AF_NEV,:TE_AF_ERTEK,:TE_MEGJEGY,"
+    ":TE_MEGJEGY_E,:TE_MEGJEGY_D,:TE_FE_STATUS,:TE_US_NEV,:TE_EV,:TE_KO_NEV,:TE_MU_NEV,:TE_ERR,"
+    ":TE_ERROR)";
+
+namespace {
+
+// The duplicate test asks the database only for the headers that can match, through the index
+// on the voucher number; the exact comparison is then the locate on those few rows. A header
+// without a voucher number matches an empty one, as a locate does.
+const char* const kDuplicateCandidates =
+    "select FE_BIZONYLAT, FE_UG_ID from FEJLEC where FE_BIZONYLAT=:B and FE_UG_ID=:U";
+const char* const kDuplicateCandidatesEmpty = "select FE_BIZONYLAT, FE_UG_ID from FEJLEC where "
+                                              "(FE_BIZONYLAT=:B or FE_BIZONYLAT is null) and "
+                                              "FE_UG_ID=:U";
+
+// The report keeps one line per failure: every line break of the message becomes a blank.
+std::string OneLine(const std::string& message) {
+    std::string line;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') ++i;
+        line += (message[i] == '\r' || message[i] == '\n') ? ' ' : message[i];
+    }
+    return line;
+}
+
+std::string UserName(const std::string& name) {
+    return ("@" + name).substr(0, 9);
+}
+
+} // namespace
+
+PostingEngine::PostingEngine(TEQuery& EQ1, TEQuery& EQ2, TEQuery& EQ3, TEQuery& EQ4, TEQuery& EQ5,
+                             IBStoredProc& SP1, IBTransaction& TR1, DbfTable& Dbf1, TF_INView& view,
+                             std::string& RunReport, JournalNumbers& journalNumbers)
+    : EQ2_(EQ2), EQ3_(EQ3), SP1_(SP1), TR1_(TR1), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
+      journals_(EQ1, SP1, journalNumbers, year_), vat_(EQ2, EQ5, Dbf1, year_),
+      check_(EQ2, EQ4, Dbf1, year_, journals_, vat_), customers_(EQ2, SP1, Dbf1, year_) {}
+
+void PostingEngine::Run() {
+    runReport_.clear();
+    ChooseWorkYear();
+    previous_ = VoucherKey{};
+    customers_.Forget();
+    journals_.RowRolledBack();
+    check_.DetectVatDateColumn();
+    rowNumber_ = 0;
+    row_ = PostingRow{};
+    while (!Dbf1_.Eof()) {
+        PostRow();
+        Dbf1_.Next();
+    }
+    if (TR1_.InTransaction()) TR1_.Commit();
+}
+
+void PostingEngine::ChooseWorkYear() {
+    OpenLookup(EQ2_, "select MAX(FO_EV) E from FOKONYV where FO_KARTON<>:PARAM", {{"PARAM", ""}});
+    const std::string offered = FieldText(EQ2_, "E");
+    std::string answer = offered;
+    if (!view_.InputQuery(W1250("Mely évbe tölti "), W1250("Évszám pl 2012 "), answer))
+        answer = offered;
+    year_.Set(FormatSettings::Default().StrToFloat(answer));
+}
+
+void PostingEngine::PostRow() {
+    // A row that fails before reading its voucher number or label is reported with those of the
+    // row before.
+    PostingRow fresh;
+    fresh.RowLabel = row_.RowLabel;
+    fresh.VoucherNumber = row_.VoucherNumber;
+    row_ = std::move(fresh);
+    try {
+        view_.ProcessMessages();
+        ++rowNumber_;
+        view_.SetProgress(rowNumber_);
+
+        check_.Check(row_);
+        customers_.Resolve(row_);
+        row_.VoucherNumber = Dbf1_.FieldByName("BIZONYLAT").AsString();
+        row_.PrintNumber = text::Trim(row_.VoucherNumber);
+        row_.Duplicate = IsDuplicate(row_);
+
+        int headerId = previous_.HeaderId;
+        if (!ContinuesPrevious(row_)) {
+            headerId = NextIdentifier(SP1_, "FE_NEXT");
+            InsertHeader(headerId);
+        }
+        InsertLine(headerId);
+        if (TR1_.InTransaction()) TR1_.Commit();
+
+        // Only what is committed is remembered: a later row never continues a voucher, reuses
+        // a customer or a journal that a rollback took away.
+        journals_.RowCommitted();
+        customers_.Remember(row_.Customer);
+        previous_ = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
+                     row_.Direction,     row_.IssueDate,   headerId};
+    } catch (const std::exception& e) {
+        ReportFailure(e.what());
+    } catch (...) {
+        ReportFailure("Unknown error");
+    }
+}
+
+bool PostingEngine::IsDuplicate(const PostingRow& row) {
+    // Only vouchers of book V are flagged, so only they need the test.
+    if (row.Book != "V") return false;
+    EQ3_.SetSQLText(row.VoucherNumber.empty() ? kDuplicateCandidatesEmpty : kDuplicateCandidates);
+    EQ3_.ParamByName("B")->SetAsString(row.VoucherNumber);
+    EQ3_.ParamByName("U")->SetAsInteger(row.Customer.Id);
+    EQ3_.Open();
+    return EQ3_.Locate("FE_BIZONYLAT;FE_UG_ID",
+                       {row.VoucherNumber, std::to_string(row.Customer.Id)}, false, false);
+}
+
+bool PostingEngine::ContinuesPrevious(const PostingRow& row) const {
+    return row.VoucherNumber == previous_.VoucherNumber &&
+           row.Customer.Id == previous_.CustomerId && row.Total == previous_.Total &&
+           row.Account == previous_.Account && row.Direction == previous_.Direction &&
+           row.IssueDate == previous_.IssueDate;
+}
+
+void PostingEngine::InsertHeader(int headerId) {
+    auto text = [this](const char* column) { return Dbf1_.FieldByName(column).AsString(); };
+    auto number = [this](const char* column) { return Dbf1_.FieldByName(column).AsFloat(); };
+    const std::string remark =
+        row_.Duplicate ? "?Dupla?(" + text("FELADO") + "-" + text("AZON") + ") " + text("MEGJEGY")
+                       : "(" + text("FELADO") + "-" + text("AZON") + "/" + text("SELF") + ") " +
+                             text("MEGJEGY");
+    const std::string errors = text::Trim(row_.HeaderErrors + " " + row_.LineErrors).substr(0, 254);
+
+    TEQuery& q = EQ2_;
+    q.SetSQLText(HeaderSql);
+    q.ParamByName("FE_ID")->SetAsInteger(headerId);
+    q.ParamByName("FE_MO_CHAR")->SetAsString(row_.Book);
+    q.ParamByName("FE_NAPLO")->SetAsInteger(row_.Journal);
+    q.ParamByName("FE_JELLEG")->SetAsString(row_.Character);
+    q.ParamByName("FE_UG_ID")->SetAsInteger(row_.Customer.Id);
+    q.ParamByName("FE_BIZONYLAT")->SetAsString(row_.VoucherNumber);
+    q.ParamByName("FE_NYOMSZAM")->SetAsString(row_.PrintNumber);
+    q.ParamByName("FE_HIVATKOZ")->SetAsString(text("HIVATKOZ"));
+    q.ParamByName("FE_KARTON")->SetAsString(row_.Account);
+    q.ParamByName("FE_TOTAL")->SetAsFloat(row_.Total);
+    q.ParamByName("FE_AFATOTAL")->SetAsFloat(number("AFATOTAL"));
+    q.ParamByName("FE_DEVTOTAL")->SetAsFloat(number("DEVTOTAL"));
+    q.ParamByName("FE_DEVKURZ")->SetAsFloat(number("DEVKURZ"));
+    q.ParamByName("FE_DEV")->SetAsString(row_.Currency);
+    q.ParamByName("FE_KELTE")->SetAsDateTime(row_.IssueDate);
+    q.ParamByName("FE_PENZUGY")->SetAsString(text("PENZUGY"));
+    q.ParamByName("FE_MEGJEGY")->SetAsString(remark);
+    q.ParamByName("FE_TELJESIT")->SetAsDateTime(row_.PerformanceDate);
+    q.ParamByName("FE_AFATELJ")->SetAsDateTime(row_.VatDate);
+    q.ParamByName("FE_HATARIDO")->SetAsDateTime(row_.DueDate);
+    q.ParamByName("FE_FUZMOD")->SetAsString(text("FUZMOD"));
+    q.ParamByName("FE_RENDEL")->SetAsString(text("RENDEL"));
+    q.ParamByName("FE_IRANY")->SetAsString(row_.Direction);
+    q.ParamByName("FE_MARAD")->SetAsFloat(0);
+    q.ParamByName("FE_AFAMARAD")->SetAsFloat(0);
+    q.ParamByName("FE_STATUS")->SetAsString("N");
+    q.ParamByName("FE_US_NEV")->SetAsString(UserName(text::Trim(text("US_NEV"))));
+    q.ParamByName("FE_EV")->SetAsFloat(year_.Value);
+    q.ParamByName("FE_GY_NEV")->SetAsString(text("GY_NEV"));
+    q.ParamByName("FE_ERR")->SetAsInteger((row_.HeaderErrors + row_.LineErrors).empty() ? 0 : 2);
+    q.ParamByName("FE_ERROR")->SetAsString(errors);
+    q.ExecSQL();
+}
+
+void PostingEngine::InsertLine(int headerId) {
+    auto text = [this](const char* column) { return Dbf1_.FieldByName(column).AsString(); };
+    const int lineId = NextIdentifier(SP1_, "TE_NEXT");
+
+    TEQuery& q = EQ2_;
+    q.SetSQLText(LineSql);
+    q.ParamByName("TE_ID")->SetAsInteger(lineId);
+    q.ParamByName("TE_FE_ID")->SetAsInteger(headerId);
+    q.ParamByName("TE_FE_IRANY")->SetAsString(row_.Direction);
+    q.ParamByName("TE_ELLEN")->SetAsString(row_.CounterAccount);
+    q.ParamByName("TE_AFASZAMLA")->SetAsString(row_.VatAccount);
+    q.ParamByName("TE_SUM")->SetAsFloat(Dbf1_.FieldByName("SUMA").AsFloat());
+    q.ParamByName("TE_AFASUM")->SetAsFloat(Dbf1_.FieldByName("AFASUM").AsFloat());
+    q.ParamByName("TE_GY_NEV")->SetAsString(text("GY_NEV"));
+    q.ParamByName("TE_AF_NEV")->SetAsString(row_.VatCode);
+    q.ParamByName("TE_AF_ERTEK")->SetAsInteger(row_.VatRate);
+    q.ParamByName("TE_MEGJEGY")->SetAsString(text("MEGJEGY"));
+    q.ParamByName("TE_MEGJEGY_E")->SetAsString(text("MEGJEGY_E"));
+    q.ParamByName("TE_MEGJEGY_D")->SetAsString(text("MEGJEGY_D"));
+    q.ParamByName("TE_FE_STATUS")->SetAsString("N");
+    q.ParamByName("TE_US_NEV")->SetAsString(UserName(text("US_NEV")));
+    q.ParamByName("TE_EV")->SetAsFloat(year_.Value);
+    q.ParamByName("TE_KO_NEV")->SetAsString(text("KO_NEV"));
+    q.ParamByName("TE_MU_NEV")->SetAsString(text("MU_NEV"));
+    q.ParamByName("TE_ERROR")->SetAsString(row_.LineErrors);
+    q.ParamByName("TE_ERR")->SetAsInteger(row_.HeaderErrors.empty() ? 0 : 1);
+    q.ExecSQL();
+}
+
+void PostingEngine::ReportFailure(const std::string& message) {
+    journals_.RowRolledBack();
+    std::string rollbackFailure;
+    if (TR1_.InTransaction()) {
+        try {
+            TR1_.Rollback();
+        } catch (const std::exception& e) {
+            rollbackFailure = e.what();
+        }
+    }
+    runReport_ += "ErrRec" + std::to_string(rowNumber_) + ". " + row_.VoucherNumber + " - " +
+                  row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " +
+                  OneLine(message) + "\r\n\r\n";
+    // Without a clean rollback the row's writes may still be pending: going on could commit
+    // them with the next row.
+    if (!rollbackFailure.empty())
+        throw std::runtime_error("Rollback of row " + std::to_string(rowNumber_) +
+                                 " failed: " + rollbackFailure);
+}
