@@ -231,3 +231,24 @@ TEST_F(RunDriver, EmptyWorkListEndsTheRunWithItsMessage) {
     EXPECT_TRUE(view.ButtonsEnabled);
     EXPECT_FALSE(form.LastRun().EndedEarly);
 }
+
+TEST_F(RunDriver, VanishedInputAndUncreatableArchiveLoseNothing) {
+    WriteWorkTable();
+    WriteTable("feladas1.dbf", {Posting("V1")});
+    List();
+    fs::remove(dir / "feladas1.dbf");
+    form.Button1Click(&form.Button1);
+    EXPECT_EQ(form.LastRun().FilesFailed, 1);
+    EXPECT_NE(Archived("Err_feladas1.dbf.log").find("feladas1.dbf"), std::string::npos);
+
+    // The archive folder is a plain file: nothing can be archived or logged, the input stays.
+    fs::remove_all(dir / "in_arch");
+    dir.Write("in_arch", "in the way");
+    WriteTable("feladas2.dbf", {Posting("V2")});
+    List();
+    form.Button1Click(&form.Button1);
+    EXPECT_TRUE(Exists("feladas2.dbf"));
+    EXPECT_EQ(Headers("V2"), 0);
+    EXPECT_TRUE(form.LastRun().EndedEarly);
+    EXPECT_TRUE(view.ButtonsEnabled);
+}
