@@ -1,5 +1,7 @@
 #include "app/BankConversion.h"
 
+#include "app/ConvertedTable.h"
+
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -61,14 +63,7 @@ std::vector<std::string> BankConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    // The statement goes only once its postings are safely out: a lost copy would lose it.
-    const std::string target = exchangeFolder_ + kOutput;
-    if (!fs_win::CopyFile(archive + "feladas.dbf", target))
-        throw std::runtime_error("Cannot copy " + archive + "feladas.dbf to " + target +
-                                 "; the statement " + statement + " is kept");
-    view_.ShowWorkList({});
-    fs_win::DeleteFile(statement);
-    return fs_win::ListEntries(exchangeFolder_, kOutput);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, kOutput, statement);
 }
 
 void BankConversion::AppendTransaction(const std::string& line,

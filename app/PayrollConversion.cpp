@@ -1,5 +1,7 @@
 #include "app/PayrollConversion.h"
 
+#include "app/ConvertedTable.h"
+
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -43,14 +45,7 @@ std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    // The source goes only once its postings are safely out: a lost copy would lose it.
-    const std::string target = exchangeFolder_ + kOutput;
-    if (!fs_win::CopyFile(archive + "feladas.dbf", target))
-        throw std::runtime_error("Cannot copy " + archive + "feladas.dbf to " + target +
-                                 "; the payroll table " + source + " is kept");
-    view_.ShowWorkList({});
-    fs_win::DeleteFile(source);
-    return fs_win::ListEntries(exchangeFolder_, kOutput);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, kOutput, source);
 }
 
 void PayrollConversion::AppendRecord() {

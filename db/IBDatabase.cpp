@@ -114,32 +114,25 @@ IBDatabase::~IBDatabase() {
 
 void IBDatabase::Connect() {
     if (Connected()) return;
-    if (DatabaseName.empty()) throw DbError(Name + ": no database name is set");
-    FbClient::Call([&](ThrowStatusWrapper& st) {
-        IXpbBuilder* dpb = BuildDpb(st, Name, Params);
-        IProvider* provider = FbClient::Master()->getDispatcher();
-        try {
-            impl_->attachment = provider->attachDatabase(
-                &st, DatabaseName.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
-        } catch (...) {
-            dpb->dispose();
-            provider->release();
-            throw;
-        }
-        dpb->dispose();
-        impl_->provider = provider;
-    });
+    Attach(false);
 }
 
 void IBDatabase::CreateDatabase() {
     if (Connected()) throw DbError(Name + ": already connected");
+    Attach(true);
+}
+
+void IBDatabase::Attach(bool create) {
     if (DatabaseName.empty()) throw DbError(Name + ": no database name is set");
     FbClient::Call([&](ThrowStatusWrapper& st) {
         IXpbBuilder* dpb = BuildDpb(st, Name, Params);
         IProvider* provider = FbClient::Master()->getDispatcher();
         try {
-            impl_->attachment = provider->createDatabase(
-                &st, DatabaseName.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+            const unsigned length = dpb->getBufferLength(&st);
+            const unsigned char* buffer = dpb->getBuffer(&st);
+            impl_->attachment =
+                create ? provider->createDatabase(&st, DatabaseName.c_str(), length, buffer)
+                       : provider->attachDatabase(&st, DatabaseName.c_str(), length, buffer);
         } catch (...) {
             dpb->dispose();
             provider->release();

@@ -46,6 +46,8 @@ public:
     void RemoveTransaction(IBTransaction* transaction);
 
 private:
+    void Attach(bool create);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
