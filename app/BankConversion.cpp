@@ -10,7 +10,6 @@
 
 namespace {
 
-const char* const kWorkTable = "Feladas.dbf";
 const char* const kOutput = "feladasWBank.dbf";
 
 // A fixed-column field, position counted from 1; what lies beyond the line is simply missing.
@@ -31,16 +30,9 @@ double BankConversion::ReadAmount(const std::string& field, const FormatSettings
 }
 
 std::vector<std::string> BankConversion::Run(const std::string& fileName) {
-    const std::string archive = exchangeFolder_ + "in_arch\\";
     const std::string statement = exchangeFolder_ + fileName;
-    dbf1_.Close();
-    dbf1_.FolderName = archive;
-    dbf1_.TableName = kWorkTable;
     try {
-        dbf1_.Open();
-        dbf1_.EmptyTable();
-        dbf1_.Close();
-        dbf1_.Open();
+        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_);
 
         // The window shows the statement while it is converted.
         const std::vector<std::string> lines = fs_win::ReadLines(statement);

@@ -1,9 +1,20 @@
 #include "app/ConvertedTable.h"
 
 #include "app/TF_INView.h"
+#include "platform/DbfTable.h"
 #include "platform/FileSystem.h"
 
 #include <stdexcept>
+
+void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFolder) {
+    Dbf1.Close();
+    Dbf1.FolderName = exchangeFolder + "in_arch\\";
+    Dbf1.TableName = "Feladas.dbf";
+    Dbf1.Open();
+    Dbf1.EmptyTable();
+    Dbf1.Close();
+    Dbf1.Open();
+}
 
 std::vector<std::string> ConvertedTable::HandOver(TF_INView& view,
                                                   const std::string& exchangeFolder,

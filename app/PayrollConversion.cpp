@@ -9,7 +9,6 @@
 
 namespace {
 
-const char* const kWorkTable = "Feladas.dbf";
 const char* const kOutput = "feladasWBER.dbf";
 
 } // namespace
@@ -19,19 +18,12 @@ PayrollConversion::PayrollConversion(TF_INView& view, DbfTable& Dbf1, DbfTable& 
     : view_(view), dbf1_(Dbf1), dbfWber_(dbfWber), exchangeFolder_(exchangeFolder) {}
 
 std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
-    const std::string archive = exchangeFolder_ + "in_arch\\";
     const std::string source = exchangeFolder_ + fileName;
     dbfWber_.Close();
     dbfWber_.FolderName = exchangeFolder_;
     dbfWber_.TableName = fileName;
-    dbf1_.Close();
-    dbf1_.FolderName = archive;
-    dbf1_.TableName = kWorkTable;
     try {
-        dbf1_.Open();
-        dbf1_.EmptyTable();
-        dbf1_.Close();
-        dbf1_.Open();
+        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_);
         dbfWber_.Open();
         for (dbfWber_.First(); !dbfWber_.Eof(); dbfWber_.Next()) {
             view_.ProcessMessages();

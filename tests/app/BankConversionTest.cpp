@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
+#include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,40 +13,6 @@ using datetime::EncodeDate;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Records what the conversion shows; dialogs are not expected here.
-class RecordingView : public TF_INView {
-public:
-    std::vector<std::vector<std::string>> WorkLists;
-    std::vector<int> Progress;
-    int ProgressMax = -1;
-    int Processed = 0;
-
-    void ShowDatabaseText(const std::string&) override {}
-    void ShowExchangeFolder(const std::string&) override {}
-    void ShowDatabaseName(const std::string&) override {}
-    void ShowWorkList(const std::vector<std::string>& lines) override {
-        WorkLists.push_back(lines);
-    }
-    void ShowLog(const std::string&) override {}
-    void SetProgressMax(int max) override { ProgressMax = max; }
-    void SetProgress(int position) override { Progress.push_back(position); }
-    void SetButtonsEnabled(bool) override {}
-    void FocusExitButton() override {}
-    void SetBusyCursor(bool) override {}
-    void Minimize() override {}
-    void ProcessMessages() override { ++Processed; }
-    void MessageBox(const std::string&) override { ADD_FAILURE() << "unexpected message box"; }
-    int ShowDialog(TMsgDlgType, const std::string&, const std::string&) override {
-        ADD_FAILURE() << "unexpected dialog";
-        return 0;
-    }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override {
-        ADD_FAILURE() << "unexpected input box";
-        return false;
-    }
-    void Close() override {}
-};
 
 // A statement line: the kind, then texts placed at their 1-based positions.
 std::string Line(const std::string& kind, const std::vector<std::pair<size_t, std::string>>& at,
@@ -99,7 +66,14 @@ protected:
 
     TempDir dir;
     std::string exchange = dir.Folder();
-    RecordingView view;
+    // A conversion neither asks nor tells the operator anything.
+    void TearDown() override {
+        EXPECT_TRUE(view.Dialogs.empty());
+        EXPECT_TRUE(view.MessageBoxes.empty());
+        EXPECT_TRUE(view.InputQueries.empty());
+    }
+
+    ScriptedView view;
     DbfTable Dbf1{"Dbf1"};
 };
 
@@ -116,7 +90,7 @@ TEST_F(BankConversionTest, ConvertsEveryTransactionUnderItsStatementNumber) {
     ASSERT_FALSE(view.WorkLists.empty());
     EXPECT_EQ(view.WorkLists.front().size(), 6u); // the statement was shown
     EXPECT_EQ(view.ProgressMax, 6);
-    EXPECT_EQ(view.Progress, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(view.Positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 
     DbfTable t;
     OpenResult(t, "feladasWBank.dbf");

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
+#include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,39 +13,6 @@ using datetime::EncodeDate;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Counts message processing; the payroll conversion neither asks nor shows anything.
-class RecordingView : public TF_INView {
-public:
-    std::vector<std::vector<std::string>> WorkLists;
-    int Processed = 0;
-    bool ProgressMoved = false;
-
-    void ShowDatabaseText(const std::string&) override {}
-    void ShowExchangeFolder(const std::string&) override {}
-    void ShowDatabaseName(const std::string&) override {}
-    void ShowWorkList(const std::vector<std::string>& lines) override {
-        WorkLists.push_back(lines);
-    }
-    void ShowLog(const std::string&) override {}
-    void SetProgressMax(int) override { ProgressMoved = true; }
-    void SetProgress(int) override { ProgressMoved = true; }
-    void SetButtonsEnabled(bool) override {}
-    void FocusExitButton() override {}
-    void SetBusyCursor(bool) override {}
-    void Minimize() override {}
-    void ProcessMessages() override { ++Processed; }
-    void MessageBox(const std::string&) override { ADD_FAILURE() << "unexpected message box"; }
-    int ShowDialog(TMsgDlgType, const std::string&, const std::string&) override {
-        ADD_FAILURE() << "unexpected dialog";
-        return 0;
-    }
-    bool InputQuery(const std::string&, const std::string&, std::string&) override {
-        ADD_FAILURE() << "unexpected input box";
-        return false;
-    }
-    void Close() override {}
-};
 
 // The payroll program's layout; KDAT as a date column unless told otherwise.
 DbfWriter PayrollTable(char dateType = 'D') {
@@ -91,7 +59,14 @@ protected:
 
     TempDir dir;
     std::string exchange = dir.Folder();
-    RecordingView view;
+    // A conversion neither asks nor tells the operator anything.
+    void TearDown() override {
+        EXPECT_TRUE(view.Dialogs.empty());
+        EXPECT_TRUE(view.MessageBoxes.empty());
+        EXPECT_TRUE(view.InputQueries.empty());
+    }
+
+    ScriptedView view;
     DbfTable Dbf1{"Dbf1"};
     DbfTable dbfWber{"dbfWber"};
 };
@@ -110,8 +85,10 @@ TEST_F(PayrollConversionTest, SignAndKindDecideDirectionAndCharacter) {
     EXPECT_FALSE(fs::exists(dir / "fkber.dbf"));
     EXPECT_FALSE(Dbf1.Active());
     EXPECT_FALSE(dbfWber.Active());
-    EXPECT_FALSE(view.ProgressMoved);
-    EXPECT_EQ(view.Processed, 5);
+    // The progress bar is not moved by this conversion.
+    EXPECT_TRUE(view.Positions.empty());
+    EXPECT_EQ(view.ProgressMax, 0);
+    EXPECT_EQ(view.ProcessCount, 5);
 
     DbfTable t;
     OpenInExchange(t, "feladasWBER.dbf");

@@ -25,7 +25,10 @@ public:
 
     std::string DatabaseText, ExchangeFolder, DatabaseName, Log;
     std::vector<std::string> WorkList;
+    std::vector<std::vector<std::string>> WorkLists; // every list shown, in order
     int ProgressMax = 0, Progress = 0;
+    std::vector<int> Positions; // every progress position set, in order
+    int ProcessCount = 0;
     bool ButtonsEnabled = true, BusyCursor = false, Minimized = false, Closed = false;
 
     void ShowDatabaseText(const std::string& t) override {
@@ -37,10 +40,16 @@ public:
     void ShowDatabaseName(const std::string& t) override {
         Record("ShowDatabaseName"), DatabaseName = t;
     }
-    void ShowWorkList(const std::vector<std::string>& l) override { WorkList = l; }
+    void ShowWorkList(const std::vector<std::string>& l) override {
+        WorkList = l;
+        WorkLists.push_back(l);
+    }
     void ShowLog(const std::string& t) override { Record("ShowLog"), Log = t; }
     void SetProgressMax(int m) override { ProgressMax = m; }
-    void SetProgress(int p) override { Progress = p; }
+    void SetProgress(int p) override {
+        Progress = p;
+        Positions.push_back(p);
+    }
     void SetButtonsEnabled(bool e) override {
         Record(std::string("SetButtonsEnabled(") + (e ? "1" : "0") + ")");
         ButtonsEnabled = e;
@@ -48,7 +57,7 @@ public:
     void FocusExitButton() override { Record("FocusExitButton"); }
     void SetBusyCursor(bool b) override { BusyCursor = b; }
     void Minimize() override { Record("Minimize"), Minimized = true; }
-    void ProcessMessages() override {}
+    void ProcessMessages() override { ++ProcessCount; }
     void MessageBox(const std::string& t) override {
         Record("MessageBox"), MessageBoxes.push_back(t);
     }
