@@ -315,12 +315,15 @@ bool TEQuery::LocateKeys(const std::string& keyFields, const std::string& keyVal
     }
 
     std::vector<std::string> values;
+    bool missingField = false;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i < pieces.size() && pieces[i] != "`?`") {
             values.push_back(pieces[i]);
         } else if (Active()) {
-            // A key field missing from the open result has no current value: empty text.
+            // A key field missing from the open result has no current value, so no row can
+            // match it: the search finds nothing instead of failing.
             TField* field = FindField(fields[i]);
+            if (!field) missingField = true;
             values.push_back(field ? field->AsString() : std::string());
         } else {
             values.push_back("0");
@@ -334,7 +337,7 @@ bool TEQuery::LocateKeys(const std::string& keyFields, const std::string& keyVal
         Close();
         Open();
     }
-    if (fields.empty()) return false;
+    if (fields.empty() || missingField) return false;
     return Locate(joined, values, true, partial);
 }
 
@@ -432,9 +435,10 @@ void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
         ReplaceAllIgnoreCase(statement, marker + ",", marker + " ,");
         ReplaceAllIgnoreCase(statement, marker + ")", marker + " )");
     }
+    // Values are flattened too, so that an entry keeps its one line per statement.
     for (int i = 0; i < params.Count(); ++i)
         ReplaceAllIgnoreCase(statement, ":" + params[i].Name() + " ",
-                             Quoted(params[i].AsString()) + " ");
+                             Quoted(Flatten(params[i].AsString())) + " ");
 
     const std::string stamp = FormatSettings::Default().FormatDateTime("mm.dd hh:nn", LogClock());
     const std::string who = (Owner ? Owner->Name : std::string()) + "." + Name;

@@ -85,10 +85,16 @@ TEST_F(ExecSqlLogTest, MarkersAreFilledOnlyWhereFollowedByBlankCommaOrParenthesi
     eq_->ParamByName("A")->SetAsInteger(1);
     eq_->ParamByName("AB")->SetAsFloat(2.5);
     eq_->ExecSQL();
+    // A value with line breaks still leaves the entry one line long.
+    eq_->SetSQLText("update T set B = :B where A = 1");
+    eq_->ParamByName("B")->SetAsString("two\r\nlines\nor\rthree");
+    eq_->ExecSQL();
     EXPECT_EQ(Log("sql.log"), "/* 03.03 14:05 F_IN.EQ1*/\r\n"
                               "insert into T (A, AB, B) values ('1' , '2' , '' ) \r\n"
                               "/* 03.03 14:05 F_IN.EQ1*/\r\n"
-                              "update T set B = 'z' where :A=A and AB = '2,5' \r\n");
+                              "update T set B = 'z' where :A=A and AB = '2,5' \r\n"
+                              "/* 03.03 14:05 F_IN.EQ1*/\r\n"
+                              "update T set B = 'two lines or three' where A = 1 \r\n");
 }
 
 TEST_F(ExecSqlLogTest, FailingStatementWritesThreeLinesAndStillFails) {
@@ -150,10 +156,18 @@ TEST_F(ExecSqlLogTest, SuffixAndCountLine) {
     eq_->SetSQLText("insert into T (A) values (9)");
     eq_->ExecSQL();
     EXPECT_EQ(TEQuery::ExecSqlLastCount, 1);
+    // After a failed statement the count line still goes to the success file.
+    eq_->SetSQLText("insert into NO_SUCH_TABLE (A) values (9)");
+    EXPECT_THROW(eq_->ExecSQL(), DbError);
+    const std::string countLine = "/* [1] 03.03 14:05 " + db_->Path() + "*/\r\n";
     EXPECT_EQ(Log("sql_x.log"), "/* 03.03 14:05 F_IN.EQ1*/\r\n"
-                                "insert into T (A) values (9) \r\n"
-                                "/* [1] 03.03 14:05 " +
-                                    db_->Path() + "*/\r\n");
+                                "insert into T (A) values (9) \r\n" +
+                                    countLine + countLine);
+    EXPECT_EQ(Log("sqlerr_x.log")
+                  .rfind("/*Err 03.03 14:05 F_IN.EQ1*/\r\n"
+                         "insert into NO_SUCH_TABLE (A) values (9) \r\n/*ErrMsg ",
+                         0),
+              0u);
 }
 
 TEST_F(ExecSqlLogTest, FullFileIsRotatedAfterTheEntryThatCrossedTheLimit) {
@@ -175,6 +189,16 @@ TEST_F(ExecSqlLogTest, FullFileIsRotatedAfterTheEntryThatCrossedTheLimit) {
 
     eq_->ExecSQL(); // the next entry starts a new file
     EXPECT_EQ(Log("sql.log"), entry);
+
+    // The error file turns over the same way, into its own older generation.
+    { std::ofstream(logs_ / "sqlerr.log", std::ios::binary); }
+    fs::resize_file(logs_ / "sqlerr.log", limit);
+    eq_->SetSQLText("insert into NO_SUCH_TABLE (A) values (10)");
+    EXPECT_THROW(eq_->ExecSQL(), DbError);
+    EXPECT_FALSE(fs::exists(logs_ / "sqlerr.log"));
+    EXPECT_GT(fs::file_size(logs_ / "sqlerr_1.log"), limit);
+    EXPECT_EQ(Log("sql.log"), entry);
+    EXPECT_EQ(fs::file_size(logs_ / "sql_1.log"), limit + entry.size());
 }
 
 } // namespace

@@ -234,6 +234,9 @@ TEST_F(IBQueryTest, EndingTheTransactionClosesItsQueriesAndKeepsOrDropsRows) {
     r.SetSQLText("select count(*) as N from FELAFA where FA_FELADO = 'ROLLED'");
     r.Open();
     EXPECT_EQ(r.FieldByName("N")->AsInteger(), 1);
+    // Closing the last open query commits nothing: the row still goes with the rollback.
+    r.Close();
+    r.Open();
     db_->Tr().Rollback();
     EXPECT_FALSE(r.Active());
     EXPECT_EQ(db_->QueryValue("select count(*) from FELAFA where FA_FELADO = 'ROLLED'"), "0");

@@ -307,6 +307,11 @@ TEST_F(TEQueryTest, LocateRecTakesMissingOrMarkedValuesFromTheCurrentRow) {
     EXPECT_EQ(eq_.FieldByName("CS_ELLEN")->AsString(), "one");
     EXPECT_TRUE(eq_.LocateRec("CS_CSOPORT,CS_KARTON", std::string(" Y \x01 2 ")));
     EXPECT_EQ(eq_.FieldByName("CS_ELLEN")->AsString(), "three");
+
+    // A key field whose current value is wanted but which the result lacks finds nothing.
+    EXPECT_FALSE(eq_.LocateRec("CS_CSOPORT;NO_SUCH", "x"));
+    EXPECT_FALSE(eq_.LocatePartial("NO_SUCH", ""));
+    EXPECT_EQ(eq_.FieldByName("CS_ELLEN")->AsString(), "three");
 }
 
 TEST_F(TEQueryTest, LocateRecOnAClosedQueryUsesZeroThenOpens) {
