@@ -49,6 +49,8 @@ MainWindow::MainWindow(std::vector<std::string> args, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // The handler speaks through this window.
+    SetEStrMessageHandler(nullptr);
     if (busyCursor_) QApplication::restoreOverrideCursor();
 }
 
@@ -62,16 +64,18 @@ void MainWindow::BuildWidgets() {
     L_EStr1 = Label("L_EStr1", W1250("Adatbázis"), this);
     EStr1 = new TEStr(this, "EStr1");
     EStr1->setReadOnly(true);
-    // The edit controls' own messages go through the window's dialogs.
+    // The edit controls' errors go through the window's dialog, their notes to the plain box.
     SetEStrMessageHandler([this](const std::string& text, bool isError) {
         if (isError)
             core_.ShowErrMsg(nullptr, text);
         else
-            core_.ShowMsg(text);
+            MessageBox(text);
     });
     QFont bold = arial;
     bold.setBold(true);
     EStr1->setFont(bold);
+    // Finds its label by name, so L_EStr1 stays the one shown.
+    EStr1->SetCaption(W1250("Adatbázis"));
 
     Label7 = Label("Label7", W1250("Import típus"), this);
     CmbTip = Named(new QComboBox(this), "CmbTip");
@@ -176,7 +180,10 @@ void MainWindow::BuildWidgets() {
 }
 
 bool MainWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && !activated_) {
+    // The first activation, or the first showing: a desktop may keep the focus elsewhere when
+    // the program is started by another one, and the automatic run must not wait for a click.
+    const bool first = event->type() == QEvent::WindowActivate || event->type() == QEvent::Show;
+    if (first && !activated_) {
         activated_ = true;
         // Started from the event loop, so the window is painted before the start-up's work.
         QMetaObject::invokeMethod(this, &MainWindow::FormActivate, Qt::QueuedConnection);

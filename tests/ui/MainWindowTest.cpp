@@ -5,6 +5,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/ui/QtApp.h"
 #include "ui/TEMsg.h"
+#include "ui/edit/TEStr.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -116,6 +117,22 @@ TEST_F(MainWindowTest, ShowsEveryElementWithItsCaption) {
     QLineEdit* database = Find<QLineEdit>(window, "EStr1");
     EXPECT_TRUE(database->isReadOnly());
     EXPECT_TRUE(database->font().bold());
+    auto* edit = qobject_cast<TEStr*>(database);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->Caption(), W1250("Adatbázis"));
+    EXPECT_EQ(window.findChildren<QLabel*>("L_EStr1").size(), 1) << "the caption reuses the label";
+    EXPECT_EQ(edit->IOTextOptions(), TEStrFormatOptions{e_Trim});
+
+    // The field's tab-stop note is a plain message box, not the message dialog.
+    bool dialogShown = false;
+    TEMsg::QueueAnswer([&dialogShown](QDialog&) { dialogShown = true; });
+    QString note;
+    AnswerMessageBox(note);
+    QTest::keyClick(edit, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(note, "TabStop is disabled");
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(TEMsg::PendingAnswers(), 1u);
+    TEMsg::ClearAnswers();
     for (const char* memo : {"Memo1", "Memo2"})
         EXPECT_TRUE(Find<QPlainTextEdit>(window, memo)->isReadOnly()) << memo;
     EXPECT_EQ(Find<QPlainTextEdit>(window, "Memo1")->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -168,6 +185,17 @@ TEST_F(MainWindowTest, StartUpShowsTheParametersAndTheTypeChoiceListsTheFolder) 
     popup->setCurrentIndex(popup->model()->index(2, 0));
     QTest::keyClick(popup, Qt::Key_Return);
     EXPECT_EQ(WorkList(window), (std::vector<std::string>{"wber01.dbf", "wber02.dbf"}));
+}
+
+TEST_F(MainWindowTest, StartUpRunsOnceShownEvenIfTheWindowIsNeverActivated) {
+    // Some desktops keep the focus elsewhere when a program starts from a script.
+    MainWindow window({Params("Demo", "x")});
+    window.setAttribute(Qt::WA_DontShowOnScreen);
+    window.show();
+    QLabel* folder = Find<QLabel>(window, "Label2");
+    ASSERT_TRUE(QTest::qWaitFor([folder] { return folder->text() != "..."; }, 5000));
+    EXPECT_FALSE(window.isActiveWindow());
+    EXPECT_EQ(folder->text().toStdString(), Exchange());
 }
 
 TEST_F(MainWindowTest, StartUpWithInvoiceFilesReportsAFailedConnection) {
