@@ -18,18 +18,6 @@
 #include <string>
 #include <vector>
 
-// Counts what the engine does to keep the window alive.
-class RecordingView : public ScriptedView {
-public:
-    int ProcessCount = 0;
-    std::vector<int> Positions;
-    void ProcessMessages() override { ++ProcessCount; }
-    void SetProgress(int position) override {
-        ScriptedView::SetProgress(position);
-        Positions.push_back(position);
-    }
-};
-
 class PostingFixture : public ::testing::Test {
 protected:
     using Row = std::map<std::string, std::string>;
@@ -126,7 +114,7 @@ protected:
     TEQuery EQ1{"EQ1"}, EQ2{"EQ2"}, EQ3{"EQ3"}, EQ4{"EQ4"}, EQ5{"EQ5"};
     IBStoredProc SP1{Db().Db(), Db().Tr(), "SP1"};
     DbfTable Dbf1{"Dbf1"};
-    RecordingView View;
+    ScriptedView View;
     std::string RunReport;
     JournalNumbers Journals;
     PostingEngine Engine{EQ1, EQ2, EQ3, EQ4, EQ5, SP1, Db().Tr(), Dbf1, View, RunReport, Journals};
