@@ -1,9 +1,8 @@
 #include "app/BankConversion.h"
 
 #include "platform/Text.h"
+#include "tests/app/ConversionFixture.h"
 #include "tests/support/DbfWriter.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +38,7 @@ std::string Transaction(const std::string& amount, const std::string& partner = 
                          {271, remark}});
 }
 
-class BankConversionTest : public ::testing::Test {
+class BankConversionTest : public ConversionFixture {
 protected:
     void SetUp() override {
         // The work table still holds a row of an earlier run.
@@ -54,27 +53,6 @@ protected:
         BankConversion conversion(view, Dbf1, exchange);
         return conversion.Run("KVF0001.TXT");
     }
-
-    // Opens a table of the exchange folder for reading.
-    void OpenResult(DbfTable& t, const std::string& name) {
-        t.FolderName = exchange;
-        t.TableName = name;
-        t.Open();
-    }
-
-    std::string S(DbfTable& t, const char* column) { return t.FieldByName(column).AsString(); }
-
-    TempDir dir;
-    std::string exchange = dir.Folder();
-    // A conversion neither asks nor tells the operator anything.
-    void TearDown() override {
-        EXPECT_TRUE(view.Dialogs.empty());
-        EXPECT_TRUE(view.MessageBoxes.empty());
-        EXPECT_TRUE(view.InputQueries.empty());
-    }
-
-    ScriptedView view;
-    DbfTable Dbf1{"Dbf1"};
 };
 
 TEST_F(BankConversionTest, ConvertsEveryTransactionUnderItsStatementNumber) {
@@ -93,7 +71,7 @@ TEST_F(BankConversionTest, ConvertsEveryTransactionUnderItsStatementNumber) {
     EXPECT_EQ(view.Positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 
     DbfTable t;
-    OpenResult(t, "feladasWBank.dbf");
+    OpenInExchange(t, "feladasWBank.dbf");
     ASSERT_EQ(t.RecordCount(), 3); // the earlier row is gone, other record kinds add nothing
 
     // Before any header: no statement number.
@@ -148,7 +126,7 @@ TEST_F(BankConversionTest, AnUnreadableLineStopsTheConversionAndKeepsTheStatemen
     EXPECT_FALSE(fs::exists(dir / "feladasWBank.dbf"));
     EXPECT_FALSE(Dbf1.Active());
     DbfTable t;
-    OpenResult(t, "in_arch\\FELADAS.DBF");
+    OpenInExchange(t, "in_arch\\FELADAS.DBF");
     EXPECT_EQ(t.RecordCount(), 1); // what was stored stays
 
     // A short date format the date text does not match stops it in the same way.

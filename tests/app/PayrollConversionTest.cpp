@@ -1,9 +1,8 @@
 #include "app/PayrollConversion.h"
 
 #include "platform/Text.h"
+#include "tests/app/ConversionFixture.h"
 #include "tests/support/DbfWriter.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +37,7 @@ std::vector<std::string> Record(const std::string& tsor, const std::string& tk,
             "B12"};
 }
 
-class PayrollConversionTest : public ::testing::Test {
+class PayrollConversionTest : public ConversionFixture {
 protected:
     void SetUp() override {
         DbfWriter(DbfWriter::PostingColumns()).Row({"OLD"}).Save(dir / "in_arch" / "Feladas.dbf");
@@ -49,25 +48,6 @@ protected:
         return conversion.Run(name);
     }
 
-    void OpenInExchange(DbfTable& t, const std::string& name) {
-        t.FolderName = exchange;
-        t.TableName = name;
-        t.Open();
-    }
-
-    std::string S(DbfTable& t, const char* column) { return t.FieldByName(column).AsString(); }
-
-    TempDir dir;
-    std::string exchange = dir.Folder();
-    // A conversion neither asks nor tells the operator anything.
-    void TearDown() override {
-        EXPECT_TRUE(view.Dialogs.empty());
-        EXPECT_TRUE(view.MessageBoxes.empty());
-        EXPECT_TRUE(view.InputQueries.empty());
-    }
-
-    ScriptedView view;
-    DbfTable Dbf1{"Dbf1"};
     DbfTable dbfWber{"dbfWber"};
 };
 
