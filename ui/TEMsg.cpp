@@ -143,11 +143,11 @@ void TEMsg::BuildForm(const std::string& buttons) {
 
     int rowWidth = 0;
     std::vector<QPushButton*> pushButtons;
-    for (const Button& spec : ButtonRow(buttons, rowWidth)) {
-        auto* button = new QPushButton(QString::fromStdString(text::ToUtf8(spec.Caption)), panel);
+    for (const Button& item : ButtonRow(buttons, rowWidth)) {
+        auto* button = new QPushButton(QString::fromStdString(text::ToUtf8(item.Caption)), panel);
         button->setObjectName(kButtonPrefix + QString::number(pushButtons.size() + 1));
         button->setFont(QFont(QStringLiteral("Courier New"), 11));
-        button->resize(spec.Width, kButtonHeight);
+        button->resize(item.Width, kButtonHeight);
         QObject::connect(button, &QPushButton::clicked, &form, [this, button] {
             chosen_ =
                 static_cast<std::uint8_t>(button->objectName().mid(kButtonPrefix.size()).toUInt());
