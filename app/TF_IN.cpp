@@ -234,7 +234,10 @@ void TF_IN::PostFile(const std::string& name, const std::string& archive) {
     Engine.Run();
     Dbf1.Close();
     if (fs_win::FileExists(archive + "OK_" + name)) fs_win::DeleteFile(archive + "OK_" + name);
-    fs_win::RenameFile(ExchangeFolder + name, archive + "OK_" + name);
+    // A posted input left in the exchange folder would be posted again by the next run.
+    if (!fs_win::RenameFile(ExchangeFolder + name, archive + "OK_" + name))
+        throw std::runtime_error(name + " was posted, but could not be moved to " + archive +
+                                 "OK_" + name + "; it must not be imported again");
     WriteRunLog(archive + "OK_" + name + ".log", name, kEndOfImport);
 }
 

@@ -252,3 +252,20 @@ TEST_F(RunDriver, VanishedInputAndUncreatableArchiveLoseNothing) {
     EXPECT_TRUE(form.LastRun().EndedEarly);
     EXPECT_TRUE(view.ButtonsEnabled);
 }
+
+TEST_F(RunDriver, PostedInputThatCannotBeArchivedIsNotLeftToBePostedAgain) {
+    WriteWorkTable();
+    WriteTable("feladas1.dbf", {Posting("P1")});
+    // A folder in the way of the archive name cannot be replaced.
+    fs::create_directories(dir / "in_arch" / "OK_feladas1.dbf");
+    List();
+    form.Button1Click(&form.Button1);
+
+    EXPECT_EQ(Headers("P1"), 1);
+    EXPECT_FALSE(Exists("feladas1.dbf"));
+    EXPECT_TRUE(Exists("in_arch/Err_feladas1.dbf"));
+    ASSERT_EQ(view.Dialogs.size(), 1u);
+    EXPECT_NE(view.Dialogs[0].Text.find("was posted, but could not be moved"), std::string::npos);
+    EXPECT_NE(Archived("Err_feladas1.dbf.log").find("must not be imported again"),
+              std::string::npos);
+}
