@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libshp-dev
+  libssl-dev nlohmann-json3-dev
   qt6-base-dev
   xauth xvfb
 )
@@ -22,5 +23,5 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 # The server package's own start-up fails without systemd; the tests start it themselves.
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || \
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || \
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
