@@ -94,6 +94,14 @@ IXpbBuilder* BuildDpb(ThrowStatusWrapper& st, const std::string& owner,
     return dpb;
 }
 
+void (*signalNotify)() = nullptr;
+
+int OnShutdown(const int reason, const int mask, void*) {
+    if (!(mask & fb_shut_confirmation) || reason != fb_shutrsn_signal || !signalNotify) return 0;
+    signalNotify();
+    return 1; // anything but 0 cancels the shutdown
+}
+
 } // namespace
 
 struct IBDatabase::Impl {
@@ -173,6 +181,12 @@ void IBDatabase::Disconnect() {
     impl_->attachment = nullptr;
     impl_->provider->release();
     impl_->provider = nullptr;
+}
+
+void IBDatabase::KeepConnectionsOnSignal(void (*notify)()) {
+    signalNotify = notify;
+    ISC_STATUS_ARRAY status;
+    fb_shutdown_callback(status, OnShutdown, fb_shut_confirmation, nullptr);
 }
 
 bool IBDatabase::Connected() const {
