@@ -31,4 +31,7 @@ public:
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value) = 0;
     virtual void Close() = 0;
+    // Whether the person (or the system, by a signal) asked the run to stop after the row in
+    // hand; the window holds a close request instead and never asks.
+    virtual bool StopRequested() { return false; }
 };
