@@ -10,6 +10,7 @@
 #include "db/TEQuery.h"
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
+#include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 
@@ -45,9 +46,15 @@ public:
     struct RunOutcome {
         int FilesPosted = 0;
         int FilesFailed = 0;
+        int FilesRefused = 0;    // already posted, or taken up by another import
+        bool Locked = false;     // another run holds the exchange folder: nothing was done
+        bool Stopped = false;    // a file stopped midway and stays to be continued
         bool EndedEarly = false; // a failure outside the per-file guard ended the run
         std::string Failure;     // its text
     };
+    // What a run does with a file whose content was posted in full before.
+    enum class Repost { Ask, Refuse, Allow };
+    Repost RepostAnswer = Repost::Ask;
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
     const std::string& RunWord() const { return runWord_; }
@@ -72,12 +79,20 @@ public:
     std::string CmbTipText;
     // Holds the working year of the last run after it ended.
     PostingEngine Engine;
+    // The bookkeeping of the input files in the database, which makes a stopped run resumable.
+    ImportLedger Ledger;
 
 private:
     void SetWorkList(const std::string& listText);
     void SetWorkList(std::vector<std::string> lines);
     void RunFiles(Component* sender);
     void PostFile(const std::string& name, const std::string& archive);
+    // Where posting the file starts: from its first row, or after the last row an earlier run
+    // handled. Throws for a file that is not to be posted now.
+    FileProgress TakeUp(const std::string& name, const std::string& key, int rows);
+    bool OpenLedger();
+    void FailFile(Component* sender, const std::string& name, const std::string& archive,
+                  const std::string& failure);
     void WriteRunLog(const std::string& path, const std::string& name, const std::string& status);
 
     TF_INView& view_;
@@ -85,4 +100,6 @@ private:
     bool running_ = false;
     std::string runWord_;
     RunOutcome lastRun_;
+    std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
+    std::string resumeNote_;   // for the run log: where this run took the file up
 };
