@@ -13,12 +13,19 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 dest=$work/root
 DESTDIR=$dest cmake --install "$build" --prefix /usr >/dev/null
 usr=$dest/usr
-for f in bin/inzefor-batch bin/InZEFOR share/man/man1/inzefor-batch.1.gz share/man/man1/InZEFOR.1.gz \
-    share/applications/inzefor.desktop share/icons/hicolor/scalable/apps/inzefor.svg \
+window=()
+[ ! -e "$build/bin/InZEFOR" ] ||
+    window=(bin/InZEFOR share/applications/inzefor.desktop share/icons/hicolor/scalable/apps/inzefor.svg)
+for f in "${window[@]}" bin/inzefor-batch share/man/man1/inzefor-batch.1.gz share/man/man1/InZEFOR.1.gz \
     share/inzefor/schema.sql share/inzefor/demo/reference.sql share/doc/inzefor/README.md \
     share/doc/inzefor/examples/systemd/inzefor-batch@.service \
     share/doc/inzefor/examples/systemd/inzefor-batch@.timer libexec/inzefor/inzefor-batch-params; do
     [ -e "$usr/$f" ] || fail "not installed: /usr/$f"
+done
+
+for page in "$usr"/share/man/man1/*.1.gz; do
+    warnings=$(zcat "$page" | groff -man -ww -z 2>&1)
+    [ -z "$warnings" ] || fail "$page: $warnings"
 done
 
 # The example units, enabled as the README says, pass systemd-analyze without a remark; it
