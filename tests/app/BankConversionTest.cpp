@@ -126,7 +126,7 @@ TEST_F(BankConversionTest, AnUnreadableLineStopsTheConversionAndKeepsTheStatemen
     EXPECT_FALSE(fs::exists(dir / "feladasWBank.dbf"));
     EXPECT_FALSE(Dbf1.Active());
     DbfTable t;
-    OpenInExchange(t, "in_arch\\FELADAS.DBF");
+    OpenInExchange(t, "FELADAS.DBF", "in_arch\\");
     EXPECT_EQ(t.RecordCount(), 1); // what was stored stays
 
     // A short date format the date text does not match stops it in the same way.
