@@ -160,6 +160,7 @@ void TF_IN::Button1Click(Component* sender) {
     if (running_) return;
     running_ = true;
     lastRun_ = {};
+    const std::vector<std::string> notices = InputNotices();
     view_.SetButtonsEnabled(false);
     view_.SetBusyCursor(true);
     try {
@@ -178,7 +179,9 @@ void TF_IN::Button1Click(Component* sender) {
         lastRun_.EndedEarly = true;
         lastRun_.Failure = e.what();
     }
-    ReportNotices();
+    // Told once the run is over, so that no file's log covers them.
+    for (const std::string& notice : notices)
+        view_.ShowNotice(notice);
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
@@ -318,12 +321,9 @@ void TF_IN::EndRun(Component* sender, const std::string& text) {
     ShowErrMsg(sender, text);
 }
 
-void TF_IN::ReportNotices() {
+std::vector<std::string> TF_IN::InputNotices() const {
     const ImportType* type = ImportType::ForText(CmbTipText);
-    if (!type) return;
-    const InputListing listing(ExchangeFolder, type->Mask);
-    for (const std::string& notice : listing.Notices())
-        view_.ShowNotice(notice);
+    return type ? InputListing(ExchangeFolder, type->Mask).Notices() : std::vector<std::string>{};
 }
 
 void TF_IN::FormClose() {

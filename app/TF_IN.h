@@ -94,8 +94,8 @@ private:
                      const std::string& name, const std::string& status);
     // Ends the run early with an error message.
     void EndRun(Component* sender, const std::string& text);
-    // Tells the operator once per run what the type's mask matched that is no input.
-    void ReportNotices();
+    // What the operator is told once per run: what the type's mask matches that is no input.
+    std::vector<std::string> InputNotices() const;
 
     TF_INView& view_;
     bool activated_ = false;

@@ -141,6 +141,7 @@ struct Column {
 };
 
 struct Layout {
+    std::string Head; // the first 32 bytes as read
     std::uint32_t Records = 0;
     int HeaderLength = 0;
     int RecordLength = 0;
@@ -168,6 +169,7 @@ Layout ReadLayout(const std::string& shown, const fs::path& host) {
     if (!KnownVersion(head[0])) throw notTable;
 
     Layout l;
+    l.Head.assign(reinterpret_cast<const char*>(head), sizeof head);
     l.Records = head[4] | head[5] << 8 | head[6] << 16 | std::uint32_t(head[7]) << 24;
     l.HeaderLength = head[8] | head[9] << 8;
     l.RecordLength = head[10] | head[11] << 8;
@@ -272,6 +274,7 @@ void DbfTable::OpenResolved() {
         handle_.reset();
         throw std::runtime_error(shownName_ + " is not a dBase table");
     }
+    head_ = layout.Head;
     headerLength_ = layout.HeaderLength;
     recordLength_ = layout.RecordLength;
     physicalCount_ = int(layout.Records);
@@ -312,13 +315,15 @@ void DbfTable::Close() {
 
 void DbfTable::CutBack() {
     const std::uint32_t records = static_cast<std::uint32_t>(physicalCount_);
+    // shapelib rewrites the header from what it reads back, which a failed seek makes garbage:
+    // the header goes back as it was read, with the count of whole records.
+    std::string head = head_;
+    for (int i = 0; i < 4; ++i)
+        head[4 + i] = static_cast<char>(records >> (8 * i));
     handle_.reset();
     Close();
     std::fstream f(hostPath_, std::ios::in | std::ios::out | std::ios::binary);
-    const char count[4] = {char(records), char(records >> 8), char(records >> 16),
-                           char(records >> 24)};
-    f.seekp(4);
-    f.write(count, sizeof count);
+    f.write(head.data(), static_cast<std::streamsize>(head.size()));
     f.close();
     std::error_code ec;
     fs::resize_file(hostPath_,

@@ -79,6 +79,7 @@ private:
     bool readOnly_ = false;
     std::string shownName_; // as the program names it, for messages
     std::string hostPath_;
+    std::string head_; // the file's first 32 bytes when it was opened
     int headerLength_ = 0;
     int recordLength_ = 0;
     int physicalCount_ = 0;

@@ -293,7 +293,7 @@ bool DeleteFile(const CheckedPath& file) {
 }
 
 void MoveFile(const CheckedPath& from, const CheckedPath& to) {
-    if (!IsFile(from)) throw std::runtime_error("Cannot move " + from.Text() + ": no such file");
+    if (!IsFile(from)) throw std::runtime_error("Cannot move " + from.Text() + ": not a file");
     if (RenameNoReplace(from.Host(), to.Host()) == 0) return;
     if (errno != EXDEV)
         throw std::runtime_error("Cannot move " + from.Text() + " to " + to.Text() + ": " +
