@@ -168,6 +168,7 @@ TEST_F(ExchangeFolder, WhatIsNoInputIsLeftAloneAndToldOncePerRunInEveryType) {
     EXPECT_EQ(Snapshot(exchange), before);
     for (const char* voucher : {"OUT-A", "OUT-W", "OUT-X", "LONG"})
         EXPECT_EQ(Headers(voucher), 0) << voucher;
+    ASSERT_FALSE(view.Notices.empty());
     EXPECT_NE(view.Notices[0].find(W1250("nem lehet file név")), std::string::npos);
 }
 
@@ -219,6 +220,7 @@ TEST_F(ExchangeFolder, AConvertedTableLeftByACrashIsPostedBeforeTheNextStatement
     EXPECT_EQ(Read("KVF0003.TXT"), third);
     EXPECT_EQ(Lines("S3"), std::make_pair(0, 0));
     EXPECT_TRUE(form.LastRun().EndedEarly);
+    ASSERT_FALSE(view.Dialogs.empty());
     EXPECT_EQ(view.Dialogs.back().Kind, TMsgDlgType::mtError);
     EXPECT_NE(LastDialog().find("feladasWBank.dbf"), std::string::npos);
     EXPECT_NE(LastDialog().find("KVF0003.TXT"), std::string::npos);
@@ -257,6 +259,7 @@ TEST_F(ExchangeFolder, AFullDiskStopsAConversionOrARunLogAndLeavesNothingHalfWri
         disk.Fill("filler", room);
         Run("BANK1");
         EXPECT_TRUE(form.LastRun().EndedEarly) << room;
+        ASSERT_FALSE(view.Dialogs.empty());
         EXPECT_EQ(view.Dialogs.back().Kind, TMsgDlgType::mtError);
         EXPECT_NE(LastDialog().find("No space left on device"), std::string::npos) << LastDialog();
         EXPECT_EQ(Read("KVF0001.TXT"), statement);
@@ -269,6 +272,7 @@ TEST_F(ExchangeFolder, AFullDiskStopsAConversionOrARunLogAndLeavesNothingHalfWri
         EXPECT_NO_THROW(work.Open()) << room;
         fs::remove(exchange / "filler");
     }
+    ASSERT_EQ(view.Dialogs.size(), 2u);
     EXPECT_NE(view.Dialogs[0].Text.find("Cannot write a record to"), std::string::npos);
     EXPECT_NE(view.Dialogs[1].Text.find("feladasWBank.dbf"), std::string::npos);
     EXPECT_EQ(Lines("F1"), std::make_pair(0, 0));
