@@ -231,8 +231,12 @@ std::string TF_IN::ConversionOutput() const {
 }
 
 bool TF_IN::ConvertedTableLeft(const std::string& output) const {
-    return !text::Trim(ExchangeFolder).empty() &&
-           fs_win::IsFile(CheckedPath(ExchangeFolder).Entry(output));
+    if (text::Trim(ExchangeFolder).empty()) return false;
+    try {
+        return fs_win::IsFile(CheckedPath(ExchangeFolder).Entry(output));
+    } catch (const std::runtime_error&) {
+        return false; // a link of that name is none of ours; nothing is written over it either
+    }
 }
 
 std::vector<std::string> TF_IN::ConversionList(const std::string& output) const {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
+#include <string_view>
 
 namespace fs = std::filesystem;
 

@@ -320,7 +320,7 @@ void DbfTable::CutBack() {
     std::string head = head_;
     for (int i = 0; i < 4; ++i)
         head[4 + i] = static_cast<char>(records >> (8 * i));
-    handle_.reset();
+    handle_.reset(); // quietly: its failure is the one being thrown
     Close();
     std::fstream f(hostPath_, std::ios::in | std::ios::out | std::ios::binary);
     f.write(head.data(), static_cast<std::streamsize>(head.size()));

@@ -24,6 +24,15 @@ std::string Reason(int error) {
     return std::strerror(error);
 }
 
+std::vector<std::string> ReadLines(const fs::path& host, const std::string& shown) {
+    std::ifstream in(host, std::ios::binary);
+    if (!in) throw std::runtime_error("Cannot open file " + shown);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) throw std::runtime_error("Cannot read file " + shown);
+    return text::SplitLines(content.str());
+}
+
 // rename(2) that refuses an existing target, as renames do on the original platform.
 int RenameNoReplace(const fs::path& from, const fs::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -161,6 +170,7 @@ fs::path ToHost(const std::string& winPath) {
     }
     return result;
 }
+
 bool WildcardMatch(const std::string& mask, const std::string& name) {
     // Iterative matcher with one back-track point for the last "*".
     size_t m = 0, n = 0, starM = std::string::npos, starN = 0;
@@ -249,19 +259,6 @@ std::uintmax_t FileSize(const std::string& path) {
     auto size = fs::file_size(ToHost(path), ec);
     return ec ? 0 : size;
 }
-
-namespace {
-
-std::vector<std::string> ReadLines(const fs::path& host, const std::string& shown) {
-    std::ifstream in(host, std::ios::binary);
-    if (!in) throw std::runtime_error("Cannot open file " + shown);
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw std::runtime_error("Cannot read file " + shown);
-    return text::SplitLines(content.str());
-}
-
-} // namespace
 
 std::vector<std::string> ReadLines(const std::string& path) {
     return ReadLines(ToHost(path), path);
