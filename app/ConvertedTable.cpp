@@ -9,7 +9,8 @@
 
 void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFolder) {
     Dbf1.Close();
-    Dbf1.FolderName = exchangeFolder + "in_arch\\";
+    // Through the checked path, so an archive folder that is a link is refused, not emptied.
+    Dbf1.FolderName = CheckedPath(exchangeFolder).Find("in_arch").Text();
     Dbf1.TableName = "Feladas.dbf";
     Dbf1.Open();
     Dbf1.EmptyTable();

@@ -170,6 +170,19 @@ TEST_F(ExchangeFolder, WhatIsNoInputIsLeftAloneAndToldOncePerRunInEveryType) {
         EXPECT_EQ(Headers(voucher), 0) << voucher;
     ASSERT_FALSE(view.Notices.empty());
     EXPECT_NE(view.Notices[0].find(W1250("nem lehet file név")), std::string::npos);
+
+    // An archive folder that is a link to elsewhere is not written through.
+    DbfWriter::CreatePostingTable(root.Path() / "outside" / "arch" / "Feladas.dbf");
+    outside_ = Snapshot(root.Path() / "outside");
+    fs::remove_all(exchange / "in_arch");
+    fs::create_directory_symlink("../outside/arch", exchange / "in_arch");
+    const std::string statement = WriteStatement("KVF0001.TXT", "L1", 1);
+    WriteTable(exchange / "feladas1.dbf", "LINKED");
+    Run("BANK1");
+    Run("SZLA1");
+    EXPECT_EQ(Read("KVF0001.TXT"), statement);
+    EXPECT_TRUE(Exists("feladas1.dbf"));
+    EXPECT_NE(LastDialog().find("in_arch is a symbolic link"), std::string::npos) << LastDialog();
 }
 
 TEST_F(ExchangeFolder, NamesDifferingOnlyByCaseAreTwoInputsWithArchivesOfTheirOwn) {
