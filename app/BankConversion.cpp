@@ -2,6 +2,7 @@
 
 #include "app/ConvertedTable.h"
 
+#include "platform/CheckedPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -9,8 +10,6 @@
 #include <stdexcept>
 
 namespace {
-
-const char* const kOutput = "feladasWBank.dbf";
 
 // A fixed-column field, position counted from 1; what lies beyond the line is simply missing.
 std::string Field(const std::string& line, size_t position, size_t length) {
@@ -30,12 +29,12 @@ double BankConversion::ReadAmount(const std::string& field, const FormatSettings
 }
 
 std::vector<std::string> BankConversion::Run(const std::string& fileName) {
-    const std::string statement = exchangeFolder_ + fileName;
     try {
         ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_);
 
         // The window shows the statement while it is converted.
-        const std::vector<std::string> lines = fs_win::ReadLines(statement);
+        const std::vector<std::string> lines =
+            fs_win::ReadLines(CheckedPath(exchangeFolder_).Entry(fileName));
         view_.ShowWorkList(lines);
         view_.SetProgress(0);
         view_.SetProgressMax(static_cast<int>(lines.size()));
@@ -55,7 +54,7 @@ std::vector<std::string> BankConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    return ConvertedTable::HandOver(view_, exchangeFolder_, kOutput, statement);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName);
 }
 
 void BankConversion::AppendTransaction(const std::string& line,

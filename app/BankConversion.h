@@ -10,14 +10,17 @@
 
 class BankConversion {
 public:
+    // The converted table, in the exchange folder.
+    static constexpr const char* Output = "feladasWBank.dbf";
+
     // exchangeFolder is Windows-style text ending with a backslash; Dbf1 is the window's posting
     // table object, pointed here at the work table in the archive folder.
     BankConversion(TF_INView& view, DbfTable& Dbf1, const std::string& exchangeFolder,
                    const FormatSettings& settings = FormatSettings::Default());
 
     // Converts the statement fileName (in the exchange folder) and returns the new work list.
-    // The statement is deleted only once the converted table has been copied out; any failure
-    // throws with the statement left in place.
+    // The statement is moved into the archive as "OK_" + its name only once the converted table
+    // has been copied out; any failure throws with the statement left in place.
     std::vector<std::string> Run(const std::string& fileName);
 
     // The amount of a transaction: full stops are thousands separators unless the field starts

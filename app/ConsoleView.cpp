@@ -38,6 +38,11 @@ void ConsoleView::ShowLog(const std::string& text) {
     out_ << "Log:\n" << Indented(text::ToUtf8(text)) << std::flush;
 }
 
+void ConsoleView::ShowNotice(const std::string& text) {
+    EndProgressLine();
+    err_ << "Notice: " << text::ToUtf8(text) << std::endl;
+}
+
 void ConsoleView::SetProgress(int position) {
     if (!showProgress_ || progressMax_ <= 0) return;
     out_ << "\r  " << position << " / " << progressMax_ << std::flush;

@@ -22,6 +22,7 @@ public:
     void ShowDatabaseName(const std::string&) override {}
     void ShowWorkList(const std::vector<std::string>&) override {}
     void ShowLog(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
     void SetProgressMax(int max) override { progressMax_ = max; }
     void SetProgress(int position) override;
     void SetButtonsEnabled(bool) override {}

@@ -1,14 +1,16 @@
 #include "app/ConvertedTable.h"
 
+#include "app/InputArchive.h"
 #include "app/TF_INView.h"
+#include "platform/CheckedPath.h"
 #include "platform/DbfTable.h"
 #include "platform/FileSystem.h"
-
-#include <stdexcept>
+#include "platform/WriteError.h"
 
 void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFolder) {
     Dbf1.Close();
-    Dbf1.FolderName = exchangeFolder + "in_arch\\";
+    // Through the checked path, so an archive folder that is a link is refused, not emptied.
+    Dbf1.FolderName = CheckedPath(exchangeFolder).Find("in_arch").Text();
     Dbf1.TableName = "Feladas.dbf";
     Dbf1.Open();
     Dbf1.EmptyTable();
@@ -20,13 +22,20 @@ std::vector<std::string> ConvertedTable::HandOver(TF_INView& view,
                                                   const std::string& exchangeFolder,
                                                   const std::string& output,
                                                   const std::string& source) {
-    const std::string work = exchangeFolder + "in_arch\\feladas.dbf";
-    const std::string target = exchangeFolder + output;
-    // The source goes only once its postings are safely out: a lost copy would lose it.
-    if (!fs_win::CopyFile(work, target))
-        throw std::runtime_error("Cannot copy " + work + " to " + target + "; " + source +
-                                 " is kept");
+    const CheckedPath exchange(exchangeFolder);
+    const CheckedPath target = exchange.Entry(output);
+    try {
+        fs_win::CopyNew(exchange.Find("in_arch").Find("feladas.dbf"), target);
+    } catch (const WriteError& e) {
+        throw WriteError(std::string(e.what()) + "; " + source + " is kept");
+    }
     view.ShowWorkList({});
-    fs_win::DeleteFile(source);
-    return fs_win::ListEntries(exchangeFolder, output);
+    // A source left beside its converted table would be converted and posted once more.
+    try {
+        InputArchive(exchangeFolder).StorePosted(source);
+    } catch (...) {
+        fs_win::DeleteFile(target);
+        throw;
+    }
+    return {output};
 }

@@ -1,16 +1,20 @@
 #include "app/ImportType.h"
 
+#include "app/BankConversion.h"
+#include "app/PayrollConversion.h"
+
 #include "platform/Text.h"
 
 const std::vector<ImportType>& ImportType::All() {
     static const std::vector<ImportType> types{
-        {"SZLA1", W1250("SZLA1  Számla feladás(Harvolen)"), "feladas*.DBF"},
-        {"PENZ1", W1250("PENZ1  Házipénztár feladás(Harvolen)"), "winptk*.dbf"},
-        {"BER1", W1250("BER1    Bér feladás (SZAMORG)"), "wber*.dbf"},
-        {"BANK1", "BANK1  Bank import( Raiff)", "KVF*.TXT"},
-        {"BANK2", "BANK2  Bank Import (OTP)", "*HUF.HUF"},
+        {"SZLA1", W1250("SZLA1  Számla feladás(Harvolen)"), "feladas*.DBF", ""},
+        {"PENZ1", W1250("PENZ1  Házipénztár feladás(Harvolen)"), "winptk*.dbf", ""},
+        {"BER1", W1250("BER1    Bér feladás (SZAMORG)"), "wber*.dbf", ""},
+        {"BANK1", "BANK1  Bank import( Raiff)", "KVF*.TXT", BankConversion::Output},
+        {"BANK2", "BANK2  Bank Import (OTP)", "*HUF.HUF", ""},
         // The payroll program's own table, converted before posting.
-        {"FKBER", W1250("FKBER  Bér forrás tábla (SZAMORG)"), "FKBER.DBF"},
+        {"FKBER", W1250("FKBER  Bér forrás tábla (SZAMORG)"), "FKBER.DBF",
+         PayrollConversion::Output},
     };
     return types;
 }

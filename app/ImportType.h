@@ -7,6 +7,8 @@ struct ImportType {
     std::string Code;
     std::string ItemText;
     std::string Mask;
+    // The table its inputs are converted into before posting, or empty.
+    std::string Converted;
 
     // The six types in the order of the combo box's items.
     static const std::vector<ImportType>& All();

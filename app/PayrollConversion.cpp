@@ -2,23 +2,13 @@
 
 #include "app/ConvertedTable.h"
 
-#include "platform/FileSystem.h"
 #include "platform/Text.h"
-
-#include <stdexcept>
-
-namespace {
-
-const char* const kOutput = "feladasWBER.dbf";
-
-} // namespace
 
 PayrollConversion::PayrollConversion(TF_INView& view, DbfTable& Dbf1, DbfTable& dbfWber,
                                      const std::string& exchangeFolder)
     : view_(view), dbf1_(Dbf1), dbfWber_(dbfWber), exchangeFolder_(exchangeFolder) {}
 
 std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
-    const std::string source = exchangeFolder_ + fileName;
     dbfWber_.Close();
     dbfWber_.FolderName = exchangeFolder_;
     dbfWber_.TableName = fileName;
@@ -37,7 +27,7 @@ std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    return ConvertedTable::HandOver(view_, exchangeFolder_, kOutput, source);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName);
 }
 
 void PayrollConversion::AppendRecord() {

@@ -2,13 +2,15 @@
 
 #include "app/BankConversion.h"
 #include "app/ImportType.h"
+#include "app/InputListing.h"
 #include "app/PayrollConversion.h"
-#include "db/DbError.h"
+#include "platform/CheckedPath.h"
 #include "platform/ContentKey.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderLock.h"
 #include "platform/FormatSettings.h"
 #include "platform/Text.h"
+#include "platform/WriteError.h"
 #include "posting/PostingStopped.h"
 
 #include <stdexcept>
@@ -22,7 +24,6 @@ const std::string& Line(const std::vector<std::string>& lines, size_t index) {
     return lines[index];
 }
 
-const char* const kArchive = "in_arch\\";
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kEndOfImport = "OK - End of import";
 const char* const kLockFile = "InZEFOR.lock";
@@ -138,19 +139,23 @@ TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, boo
 void TF_IN::CmbTipChange(const std::string& text) {
     CmbTipText = text;
     Memo1.clear();
-    if (const ImportType* type = ImportType::ForText(text))
-        SetWorkList(ListFiles(ExchangeFolder, type->Mask));
-    else
+    const ImportType* type = ImportType::ForText(text);
+    if (!type) {
         view_.ShowWorkList(Memo1);
+        return;
+    }
+    std::vector<std::string> names = text::SplitLines(ListFiles(ExchangeFolder, type->Mask));
+    // A converted table an earlier run left behind is the type's next file.
+    if (!type->Converted.empty() && ConvertedTableLeft(type->Converted))
+        names.insert(names.begin(), type->Converted);
+    SetWorkList(std::move(names));
 }
 
 std::string TF_IN::ListFiles(const std::string& folder, const std::string& mask) {
-    std::string dir = text::Trim(folder);
-    if (!dir.empty() && dir.back() == '\\') dir.pop_back();
-    if (dir.empty()) return {};
+    const InputListing listing(folder, mask);
     std::string result;
-    for (const std::string& name : fs_win::ListEntries(dir, mask))
-        if (name[0] != '.') result += name + "\r\n";
+    for (const std::string& name : listing.Names())
+        result += name + "\r\n";
     return result;
 }
 
@@ -176,10 +181,14 @@ void TF_IN::Button1Click(Component* sender) {
     if (running_) return;
     running_ = true;
     lastRun_ = {};
+    const std::vector<std::string> notices = InputNotices();
     view_.SetButtonsEnabled(false);
     view_.SetBusyCursor(true);
     try {
         RunFiles(sender);
+    } catch (const WriteError& e) {
+        // A disk that cannot take the run's files is for the operator to see.
+        EndRun(sender, e.what());
     } catch (const std::exception& e) {
         // Outside the per-file guard a failure ends the run without a message.
         lastRun_.EndedEarly = true;
@@ -191,6 +200,9 @@ void TF_IN::Button1Click(Component* sender) {
         lastRun_.EndedEarly = true;
         lastRun_.Failure = e.what();
     }
+    // Told once the run is over, so that no file's log covers them.
+    for (const std::string& notice : notices)
+        view_.ShowNotice(notice);
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
@@ -200,11 +212,11 @@ void TF_IN::Button1Click(Component* sender) {
 }
 
 void TF_IN::RunFiles(Component* sender) {
-    const std::string archive = ExchangeFolder + kArchive;
+    const InputArchive archive(ExchangeFolder);
     Dbf1.Close();
-    Dbf1.FolderName = archive;
+    Dbf1.FolderName = archive.Folder();
     Dbf1.TableName = kWorkTable;
-    if (!fs_win::FileExists(archive + kWorkTable))
+    if (!fs_win::FileExists(archive.Folder() + kWorkTable))
         ShowMsg(W1250("Nem létezik az IN_ARCH mappa vagy a benne levő FELADAS.DBF file-t"));
     if (Memo1.empty()) {
         view_.SetBusyCursor(false);
@@ -214,12 +226,11 @@ void TF_IN::RunFiles(Component* sender) {
     // One run per exchange folder: a second one moves, posts and deletes nothing.
     std::optional<FolderLock> lock;
     try {
-        if (!fs_win::ForceDirectories(archive))
-            throw std::runtime_error("Cannot create folder " + archive);
-        lock = FolderLock::TryAcquire(archive + kLockFile);
+        archive.Create();
+        lock = FolderLock::TryAcquire(archive.Folder() + kLockFile);
     } catch (const std::exception& e) {
-        ShowErrMsg(sender, std::string(e.what()) + "; nothing is posted.");
-        throw;
+        EndRun(sender, std::string(e.what()) + "; nothing is posted.");
+        return;
     }
     if (!lock) {
         lastRun_.Locked = true;
@@ -230,7 +241,7 @@ void TF_IN::RunFiles(Component* sender) {
     // The run that held the folder until now may have archived some of the listed files.
     std::vector<std::string> present = Memo1;
     std::erase_if(present, [this](const std::string& name) {
-        return !fs_win::FileExists(ExchangeFolder + name);
+        return !fs_win::IsFile(CheckedPath(ExchangeFolder).Entry(name));
     });
     SetWorkList(std::move(present));
     if (Memo1.empty()) {
@@ -238,82 +249,153 @@ void TF_IN::RunFiles(Component* sender) {
         ShowMsg(W1250("Nincs átveendő állomány!"));
         return;
     }
-    const bool resumable = OpenLedger();
-    if (CmbTipText.compare(0, 5, "BANK1") == 0) {
-        BankConversion conversion(view_, Dbf1, ExchangeFolder);
-        SetWorkList(conversion.Run(Memo1.front()));
-    }
-    if (!Memo1.empty() && text::UpperWin1250(Memo1.front()) == "FKBER.DBF") {
-        PayrollConversion conversion(view_, Dbf1, dbfWber, ExchangeFolder);
-        SetWorkList(conversion.Run(Memo1.front()));
-    }
+    OpenLedger();
+    const std::string converted = ConversionOutput();
+    const std::vector<std::string> names = converted.empty() ? Memo1 : ConversionList(converted);
     bool allInOne = false;
-    if (Memo1.size() >= 2)
+    if (names.size() >= 2)
         allInOne = ShowMsg(W1250("Minden feladást egy naplóba tegyek?!"), "&Igen;&Nem") == 1;
-    Dbf1.Close();
-    Dbf1.FolderName = ExchangeFolder;
 
-    const std::vector<std::string> names = Memo1;
-    for (const std::string& name : names) {
+    for (const std::string& listed : names) {
         view_.ProcessMessages();
         if (view_.StopRequested()) {
             lastRun_.Stopped = true;
             return;
         }
-        Dbf1.TableName = name;
-        // Each log carries only the records of its own file.
-        RunReport.clear();
-        resumeNote_.clear();
-        try {
-            PostFile(name, archive);
-            ++lastRun_.FilesPosted;
-        } catch (const FileLeftAlone& e) {
-            ++lastRun_.FilesRefused;
-            ShowErrMsg(sender, e.what());
-        } catch (const FileRefused& e) {
-            ++lastRun_.FilesRefused;
-            FailFile(sender, name, archive, e.what());
-        } catch (const PostingStopped& e) {
-            Dbf1.Close();
-            const std::string rows = std::to_string(e.RowsIn);
-            if (e.RowsIn == 0 && !e.Requested) {
-                // Nothing of the file is in: as with a database that is down from the start.
-                ++lastRun_.FilesFailed;
-                FailFile(sender, name, archive, e.what());
-            } else if (!resumable) {
-                // Left in place, the file would be posted from its first row again.
-                ++lastRun_.FilesFailed;
-                FailFile(sender, name, archive,
-                         std::string(e.what()) + "\r\n" + rows + " rows of " + name +
-                             " are in; without the bookkeeping tables the rest cannot be "
-                             "continued: post only the rows after row " +
-                             rows + ".");
-                return;
-            } else {
-                lastRun_.Stopped = true;
-                ShowErrMsg(sender, std::string(e.what()) + "\r\n" + name + " stopped after row " +
-                                       rows + ": " + rows +
-                                       " of its rows are in. It stays in the exchange folder "
-                                       "and the next run continues after row " +
-                                       rows + ".");
-                return;
-            }
-        } catch (const std::exception& e) {
-            ++lastRun_.FilesFailed;
-            FailFile(sender, name, archive, e.what());
+        std::string name = listed;
+        if (!converted.empty() && name != converted) {
+            if (!Convert(sender, name, converted)) return;
+            name = converted;
         }
+        if (!HandleFile(sender, name, archive)) return;
         if (!allInOne) return;
     }
     view_.SetBusyCursor(false);
     ShowMsg(kEndOfImport);
 }
 
-void TF_IN::FailFile(Component* sender, const std::string& name, const std::string& archive,
-                     const std::string& failure) {
+std::string TF_IN::ConversionOutput() const {
+    if (CmbTipText.compare(0, 5, "BANK1") == 0) return BankConversion::Output;
+    for (const std::string& name : Memo1)
+        if (name != PayrollConversion::Output)
+            return text::UpperWin1250(name) == "FKBER.DBF" ? PayrollConversion::Output : "";
+    return {};
+}
+
+bool TF_IN::ConvertedTableLeft(const std::string& output) const {
+    if (text::Trim(ExchangeFolder).empty()) return false;
+    try {
+        return fs_win::IsFile(CheckedPath(ExchangeFolder).Entry(output));
+    } catch (const std::runtime_error&) {
+        return false; // a link of that name is none of ours; nothing is written over it either
+    }
+}
+
+std::vector<std::string> TF_IN::ConversionList(const std::string& output) const {
+    std::vector<std::string> names;
+    if (ConvertedTableLeft(output)) names.push_back(output);
+    for (const std::string& name : Memo1)
+        if (name != output) {
+            names.push_back(name);
+            break;
+        }
+    return names;
+}
+
+bool TF_IN::Convert(Component* sender, const std::string& source, const std::string& output) {
+    if (ConvertedTableLeft(output)) {
+        // It was not archived, so its postings are not known to be in: it must not be replaced.
+        EndRun(sender, W1250("A(z) ") + output +
+                           W1250(" egy előző futásból maradt és nem archiválható, ezért a(z) ") +
+                           source + W1250(" nem kerül átalakításra; mindkettő a helyén marad."));
+        return false;
+    }
+    if (output == BankConversion::Output)
+        SetWorkList(BankConversion(view_, Dbf1, ExchangeFolder).Run(source));
+    else
+        SetWorkList(PayrollConversion(view_, Dbf1, dbfWber, ExchangeFolder).Run(source));
+    return true;
+}
+
+bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputArchive& archive) {
+    // Each log carries only the records of its own file.
+    RunReport.clear();
+    resumeNote_.clear();
+    std::string failure;
+    bool refused = false, endRun = false;
+    try {
+        archive.Create();
+        const std::string key =
+            Ledger.Available() ? ContentKey::OfFile(ExchangeFolder + name) : std::string();
+        PostFile(name, key);
+        return Archive(sender, archive, name, key);
+    } catch (const FileLeftAlone& e) {
+        ++lastRun_.FilesRefused;
+        ShowErrMsg(sender, e.what());
+        return true;
+    } catch (const FileRefused& e) {
+        refused = true;
+        failure = e.what();
+    } catch (const PostingStopped& e) {
+        Dbf1.Close();
+        failure = e.what();
+        if (e.RowsIn > 0 || e.Requested) {
+            const std::string rows = std::to_string(e.RowsIn);
+            if (Ledger.Available() || e.RowsIn == 0) {
+                lastRun_.Stopped = true;
+                ShowErrMsg(sender, failure + "\r\n" + name + " stopped after row " + rows + ": " +
+                                       rows +
+                                       " of its rows are in. It stays in the exchange folder "
+                                       "and the next run continues after row " +
+                                       rows + ".");
+                return false;
+            }
+            // Left in place, the file would be posted from its first row again.
+            failure += "\r\n" + rows + " rows of " + name +
+                       " are in; without the bookkeeping tables the rest cannot be continued: "
+                       "post only the rows after row " +
+                       rows + ".";
+            endRun = true;
+        }
+        // Nothing of the file is in: as with a database that is down from the start.
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    ++(refused ? lastRun_.FilesRefused : lastRun_.FilesFailed);
     Dbf1.Close();
-    fs_win::RenameFile(ExchangeFolder + name, archive + "Err_" + name);
+    const std::string kept = archive.StoreFailed(name);
+    if (!kept.empty()) failure += "\r\n" + kept;
     ShowErrMsg(sender, failure);
-    WriteRunLog(archive + "Err_" + name + ".log", name, failure);
+    return WriteRunLog(sender, archive, false, name, failure) && !endRun;
+}
+
+bool TF_IN::Archive(Component* sender, const InputArchive& archive, const std::string& name,
+                    const std::string& key) {
+    // With the bookkeeping the log goes first: a stop before the input is moved leaves a file
+    // that the next run takes up with nothing left to post, and archives with its log.
+    if (!key.empty() && !WriteRunLog(sender, archive, true, name, kEndOfImport)) return false;
+    try {
+        archive.StorePosted(name);
+    } catch (const std::exception& e) {
+        // A posted input left in the exchange folder would be posted again by the next run.
+        ++lastRun_.FilesFailed;
+        if (!key.empty()) archive.RemoveLog(true, name);
+        std::string failure = name + " was posted, but could not be moved to " + archive.Folder() +
+                              "OK_" + name + " (" + e.what() + "); it must not be imported again";
+        const std::string kept = archive.StoreFailed(name);
+        if (!kept.empty()) failure += "\r\n" + kept;
+        ShowErrMsg(sender, failure);
+        return WriteRunLog(sender, archive, false, name, failure);
+    }
+    ++lastRun_.FilesPosted;
+    if (key.empty()) return WriteRunLog(sender, archive, true, name, kEndOfImport);
+    try {
+        Ledger.Finish(key);
+    } catch (const std::exception&) {
+        // Every row is in and the file archived; an unfinished record only means that the same
+        // content, dropped again, is taken up with nothing left to post.
+    }
+    return true;
 }
 
 bool TF_IN::OpenLedger() {
@@ -373,38 +455,43 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
     return {};
 }
 
-void TF_IN::PostFile(const std::string& name, const std::string& archive) {
-    if (!fs_win::ForceDirectories(archive))
-        throw std::runtime_error("Cannot create folder " + archive);
-    const std::string key =
-        Ledger.Available() ? ContentKey::OfFile(ExchangeFolder + name) : std::string();
+void TF_IN::PostFile(const std::string& name, const std::string& key) {
+    Dbf1.Close();
+    Dbf1.FolderName = ExchangeFolder;
+    Dbf1.TableName = name;
     Dbf1.Open();
     const int rows = Dbf1.RecordCount();
-    const FileProgress from = Ledger.Available() ? TakeUp(name, key, rows) : FileProgress{};
+    const FileProgress from = key.empty() ? FileProgress{} : TakeUp(name, key, rows);
     view_.SetProgressMax(rows);
     view_.SetProgress(from.RowsDone > 0 ? from.RowsDone : 1);
-    Engine.Run(from, Ledger.Available() ? &Ledger : nullptr, key);
+    Engine.Run(from, key.empty() ? nullptr : &Ledger, key);
     Dbf1.Close();
-    if (fs_win::FileExists(archive + "OK_" + name)) fs_win::DeleteFile(archive + "OK_" + name);
-    // A posted input left in the exchange folder would be posted again by the next run.
-    if (!fs_win::RenameFile(ExchangeFolder + name, archive + "OK_" + name))
-        throw std::runtime_error(name + " was posted, but could not be moved to " + archive +
-                                 "OK_" + name + "; it must not be imported again");
-    WriteRunLog(archive + "OK_" + name + ".log", name, kEndOfImport);
-    try {
-        if (Ledger.Available()) Ledger.Finish(key);
-    } catch (const std::exception&) {
-        // Every row is in and the file archived; an unfinished record only means that the same
-        // content, dropped again, is taken up with nothing left to post.
-    }
 }
 
-void TF_IN::WriteRunLog(const std::string& path, const std::string& name,
-                        const std::string& status) {
+bool TF_IN::WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
+                        const std::string& name, const std::string& status) {
     Memo2 = name + "\r\n" + status + "\r\n\r\n" + RunReport + resumeNote_;
     if (!ledgerNotice_.empty()) Memo2 += ledgerNotice_ + "\r\n";
     view_.ShowLog(Memo2);
-    fs_win::WriteText(path, Memo2);
+    try {
+        archive.WriteLog(posted, name, Memo2);
+        return true;
+    } catch (const std::exception& e) {
+        // Without its log a file's rejected rows go unseen; the next files would fare no better.
+        EndRun(sender, e.what());
+        return false;
+    }
+}
+
+void TF_IN::EndRun(Component* sender, const std::string& text) {
+    lastRun_.EndedEarly = true;
+    lastRun_.Failure = text;
+    ShowErrMsg(sender, text);
+}
+
+std::vector<std::string> TF_IN::InputNotices() const {
+    const ImportType* type = ImportType::ForText(CmbTipText);
+    return type ? InputListing(ExchangeFolder, type->Mask).Notices() : std::vector<std::string>{};
 }
 
 void TF_IN::FormClose() {

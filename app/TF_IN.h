@@ -2,6 +2,7 @@
 // The import shell: the main window's state and logic, independent of any toolkit. It owns the
 // connection, its transaction, the queries, the tables and the run state; it reaches the person
 // only through TF_INView.
+#include "app/InputArchive.h"
 #include "app/TF_INView.h"
 #include "db/IBDatabase.h"
 #include "db/IBQuery.h"
@@ -86,14 +87,32 @@ private:
     void SetWorkList(const std::string& listText);
     void SetWorkList(std::vector<std::string> lines);
     void RunFiles(Component* sender);
-    void PostFile(const std::string& name, const std::string& archive);
+    // The converted table this run's source becomes (BANK1, or a payroll source heading the
+    // list), or empty.
+    std::string ConversionOutput() const;
+    // Whether a converted table of an earlier run still waits in the exchange folder.
+    bool ConvertedTableLeft(const std::string& output) const;
+    // What a converting run handles: such a table first, then the first source listed.
+    std::vector<std::string> ConversionList(const std::string& output) const;
+    // Converts source into output; false (run ended, source kept) when output is still there.
+    bool Convert(Component* sender, const std::string& source, const std::string& output);
+    // Posts one file and archives it with its run log; false when the run must end.
+    bool HandleFile(Component* sender, const std::string& name, const InputArchive& archive);
+    // Archives a posted file with its run log; false when the run must end.
+    bool Archive(Component* sender, const InputArchive& archive, const std::string& name,
+                 const std::string& key);
+    // Posts one file; the caller archives it.
+    void PostFile(const std::string& name, const std::string& key);
     // Where posting the file starts: from its first row, or after the last row an earlier run
     // handled. Throws for a file that is not to be posted now.
     FileProgress TakeUp(const std::string& name, const std::string& key, int rows);
     bool OpenLedger();
-    void FailFile(Component* sender, const std::string& name, const std::string& archive,
-                  const std::string& failure);
-    void WriteRunLog(const std::string& path, const std::string& name, const std::string& status);
+    bool WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
+                     const std::string& name, const std::string& status);
+    // Ends the run early with an error message.
+    void EndRun(Component* sender, const std::string& text);
+    // What the operator is told once per run: what the type's mask matches that is no input.
+    std::vector<std::string> InputNotices() const;
 
     TF_INView& view_;
     bool activated_ = false;

@@ -15,7 +15,9 @@ public:
     virtual void ShowDatabaseName(const std::string& text) = 0;           // Label1
     virtual void ShowWorkList(const std::vector<std::string>& lines) = 0; // Memo1
     virtual void ShowLog(const std::string& text) = 0;                    // Memo2
-    virtual void SetProgressMax(int max) = 0;                             // PB1
+    // A line for the operator that needs no answer: added to the log pane, or to the errors.
+    virtual void ShowNotice(const std::string& text) = 0;
+    virtual void SetProgressMax(int max) = 0; // PB1
     virtual void SetProgress(int position) = 0;
     virtual void SetButtonsEnabled(bool enabled) = 0; // Button1, Button2 (and CmbTip)
     virtual void FocusExitButton() = 0;

@@ -1,18 +1,23 @@
 #include "platform/DbfTable.h"
 
-#include "platform/FileSystem.h"
+#include "platform/CheckedPath.h"
 #include "platform/Text.h"
+#include "platform/WriteError.h"
 
 #include <shapefil.h>
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -23,8 +28,21 @@ namespace {
 // and extension it really has.
 constexpr std::string_view kOpenSuffix = ".dbf";
 
-FILE* File(SAFile f) {
-    return reinterpret_cast<FILE*>(f);
+// What the hooks hand shapelib as a file: the stream, and the first failure of a write, flush,
+// seek or close on it, since shapelib drops those results. The table owns it once open.
+struct HookFile {
+    FILE* Stream;
+    int Error = 0;
+    bool Owned = false;
+
+    bool Check(bool ok) {
+        if (!ok && Error == 0) Error = errno ? errno : EIO;
+        return ok;
+    }
+};
+
+HookFile* File(SAFile f) {
+    return reinterpret_cast<HookFile*>(f);
 }
 
 SAFile HookOpen(const char* name, const char* access) {
@@ -32,25 +50,47 @@ SAFile HookOpen(const char* name, const char* access) {
     // Companion files shapelib probes for (".DBF" retry, ".cpg") are not ours to open.
     if (n.size() <= kOpenSuffix.size() || !n.ends_with(kOpenSuffix)) return nullptr;
     std::string real(n.substr(0, n.size() - kOpenSuffix.size()));
-    return reinterpret_cast<SAFile>(std::fopen(real.c_str(), access));
+    const bool update = std::string_view(access).find('+') != std::string_view::npos;
+    // A table is never reached through a symbolic link.
+    const int fd = ::open(real.c_str(), (update ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    FILE* stream = ::fdopen(fd, access);
+    if (!stream) {
+        ::close(fd);
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(new HookFile{stream});
 }
 SAOffset HookRead(void* p, SAOffset size, SAOffset count, SAFile f) {
-    return std::fread(p, size, count, File(f));
+    return std::fread(p, size, count, File(f)->Stream);
 }
 SAOffset HookWrite(void* p, SAOffset size, SAOffset count, SAFile f) {
-    return std::fwrite(p, size, count, File(f));
+    const SAOffset written = std::fwrite(p, size, count, File(f)->Stream);
+    File(f)->Check(written == count);
+    return written;
 }
 SAOffset HookSeek(SAFile f, SAOffset offset, int whence) {
-    return static_cast<SAOffset>(fseeko(File(f), static_cast<off_t>(offset), whence));
+    // A seek writes out what is buffered, so it can fail like a write.
+    const int r = fseeko(File(f)->Stream, static_cast<off_t>(offset), whence);
+    File(f)->Check(r == 0);
+    return static_cast<SAOffset>(r);
 }
 SAOffset HookTell(SAFile f) {
-    return static_cast<SAOffset>(ftello(File(f)));
+    return static_cast<SAOffset>(ftello(File(f)->Stream));
 }
 int HookFlush(SAFile f) {
-    return std::fflush(File(f));
+    const int r = std::fflush(File(f)->Stream);
+    File(f)->Check(r == 0);
+    return r;
 }
 int HookClose(SAFile f) {
-    return std::fclose(File(f));
+    HookFile* file = File(f);
+    const int r = std::fclose(file->Stream);
+    file->Stream = nullptr;
+    file->Check(r == 0);
+    // One shapelib gave up on while opening is not the table's to free.
+    if (!file->Owned) delete file;
+    return r;
 }
 int HookRemove(const char* name) {
     return std::remove(name);
@@ -83,6 +123,15 @@ DBFHandle Handle(void* p) {
     return static_cast<DBFHandle>(p);
 }
 
+// Closes a table; the first write failure seen on its file, or 0.
+int CloseHandle(void* handle) {
+    HookFile* file = File(Handle(handle)->fp);
+    DBFClose(Handle(handle));
+    const int error = file->Error;
+    delete file;
+    return error;
+}
+
 struct Column {
     std::string Name;
     char Type;
@@ -92,6 +141,7 @@ struct Column {
 };
 
 struct Layout {
+    std::string Head; // the first 32 bytes as read
     std::uint32_t Records = 0;
     int HeaderLength = 0;
     int RecordLength = 0;
@@ -119,6 +169,7 @@ Layout ReadLayout(const std::string& shown, const fs::path& host) {
     if (!KnownVersion(head[0])) throw notTable;
 
     Layout l;
+    l.Head.assign(reinterpret_cast<const char*>(head), sizeof head);
     l.Records = head[4] | head[5] << 8 | head[6] << 16 | std::uint32_t(head[7]) << 24;
     l.HeaderLength = head[8] | head[9] << 8;
     l.RecordLength = head[10] | head[11] << 8;
@@ -182,7 +233,7 @@ Layout ReadLayout(const std::string& shown, const fs::path& host) {
 } // namespace
 
 void DbfTable::Closer::operator()(void* handle) const {
-    DBFClose(Handle(handle));
+    CloseHandle(handle);
 }
 
 DbfTable::DbfTable(std::string name, Component* owner) : Component(std::move(name), owner) {}
@@ -198,10 +249,11 @@ std::string DbfTable::FullName() const {
 void DbfTable::Open() {
     if (Active()) return;
     shownName_ = FullName();
-    fs::path host = fs_win::ToHost(shownName_);
+    const CheckedPath table = CheckedPath(FolderName).Find(TableName);
     std::error_code ec;
-    if (!fs::is_regular_file(host, ec)) throw std::runtime_error("Table not found: " + shownName_);
-    hostPath_ = host.string();
+    if (!fs::is_regular_file(table.Host(), ec))
+        throw std::runtime_error("Table not found: " + shownName_);
+    hostPath_ = table.Host().string();
     OpenResolved();
 }
 
@@ -216,11 +268,13 @@ void DbfTable::OpenResolved() {
         h = DBFOpenLL(name.c_str(), "rb", &hooks);
     }
     if (!h) throw std::runtime_error("Cannot open table " + shownName_);
+    File(h->fp)->Owned = true;
     handle_.reset(h);
     if (h->nRecordLength != layout.RecordLength || h->nRecords != int(layout.Records)) {
         handle_.reset();
         throw std::runtime_error(shownName_ + " is not a dBase table");
     }
+    head_ = layout.Head;
     headerLength_ = layout.HeaderLength;
     recordLength_ = layout.RecordLength;
     physicalCount_ = int(layout.Records);
@@ -247,13 +301,33 @@ void DbfTable::OpenResolved() {
 
 void DbfTable::Close() {
     appending_ = false;
-    handle_.reset();
+    void* handle = handle_.release();
     fields_.clear();
     fieldNames_.clear();
     record_.clear();
     physicalCount_ = recordCount_ = 0;
     position_ = -1;
     eof_ = true;
+    if (!handle) return;
+    if (const int error = CloseHandle(handle))
+        throw WriteError("Cannot write " + shownName_ + ": " + std::strerror(error));
+}
+
+void DbfTable::CutBack() {
+    const std::uint32_t records = static_cast<std::uint32_t>(physicalCount_);
+    // shapelib rewrites the header from what it reads back, which a failed seek makes garbage:
+    // the header goes back as it was read, with the count of whole records.
+    std::string head = head_;
+    for (int i = 0; i < 4; ++i)
+        head[4 + i] = static_cast<char>(records >> (8 * i));
+    handle_.reset(); // quietly: its failure is the one being thrown
+    Close();
+    std::fstream f(hostPath_, std::ios::in | std::ios::out | std::ios::binary);
+    f.write(head.data(), static_cast<std::streamsize>(head.size()));
+    f.close();
+    std::error_code ec;
+    fs::resize_file(hostPath_,
+                    std::uintmax_t(headerLength_) + std::uintmax_t(records) * recordLength_, ec);
 }
 
 DbfField& DbfTable::FieldByName(const std::string& name) {
@@ -330,11 +404,11 @@ void DbfTable::Zap() {
         f.write(zeros, sizeof zeros);
         f.seekp(headerLength_);
         f.put('\x1A');
-        if (!f.flush()) throw std::runtime_error("Cannot empty table " + shownName_);
+        if (!f.flush()) throw WriteError("Cannot empty table " + shownName_);
     }
     std::error_code ec;
     fs::resize_file(hostPath_, std::uintmax_t(headerLength_) + 1, ec);
-    if (ec) throw std::runtime_error("Cannot empty table " + shownName_ + ": " + ec.message());
+    if (ec) throw WriteError("Cannot empty table " + shownName_ + ": " + ec.message());
     OpenResolved();
 }
 
@@ -352,10 +426,15 @@ void DbfTable::Post() {
     int year, month, day;
     datetime::DecodeDate(datetime::Date(), year, month, day);
     DBFSetLastModifiedDate(h, year - 1900, month, day);
-    if (!DBFWriteTuple(h, physicalCount_, record_.data()))
-        throw std::runtime_error("Cannot write a record to " + shownName_);
+    const bool stored = DBFWriteTuple(h, physicalCount_, record_.data());
     // Writes the record and the record count now, so the file is whole after every row.
-    DBFUpdateHeader(h);
+    if (stored) DBFUpdateHeader(h);
+    int error = File(h->fp)->Error;
+    if (!stored && error == 0) error = EIO;
+    if (error != 0) {
+        CutBack();
+        throw WriteError("Cannot write a record to " + shownName_ + ": " + std::strerror(error));
+    }
     appending_ = false;
     position_ = physicalCount_++;
     ++recordCount_;

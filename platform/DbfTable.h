@@ -24,9 +24,11 @@ public:
     std::string FullName() const;
 
     // Opens the table on its first record that is not deleted. Throws std::runtime_error naming
-    // the file when it is missing, not a dBase table, or shorter than its header announces.
+    // the file when it is missing, not a dBase table, or shorter than its header announces, and
+    // when TableName is no plain name of FolderName or names a symbolic link.
     void Open();
-    // Drops a record being appended.
+    // Drops a record being appended. Throws WriteError when a write to the table failed at the
+    // end; the table is closed all the same.
     void Close();
     bool Active() const { return handle_ != nullptr; }
 
@@ -46,7 +48,8 @@ public:
     // Removes every record, keeping the columns.
     void Zap();
     void EmptyTable() { Zap(); }
-    // Starts a blank record at the end; Post stores it, Cancel drops it.
+    // Starts a blank record at the end; Post stores it, Cancel drops it. A Post that cannot
+    // write throws WriteError with the table closed and cut back to the records before it.
     void Append();
     void Post();
     void Cancel();
@@ -60,6 +63,9 @@ private:
     };
 
     void OpenResolved();
+    // After a failed write: closes the table and cuts the file back to the records it held
+    // before, with a header that says so, so it can still be opened.
+    void CutBack();
     void RequireActive(const char* operation) const;
     void RequireWritable(const char* operation) const;
     void Load(int physical);
@@ -73,6 +79,7 @@ private:
     bool readOnly_ = false;
     std::string shownName_; // as the program names it, for messages
     std::string hostPath_;
+    std::string head_; // the file's first 32 bytes when it was opened
     int headerLength_ = 0;
     int recordLength_ = 0;
     int physicalCount_ = 0;

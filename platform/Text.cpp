@@ -107,6 +107,19 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
     return UpperAscii(a) == UpperAscii(b);
 }
 
+std::string Printable(std::string_view s) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string r;
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 || b == 127)
+            r += std::string("\\x") + hex[b >> 4] + hex[b & 15];
+        else
+            r += c;
+    }
+    return r;
+}
+
 std::string ToUtf8(std::string_view win1250) {
     return Convert(win1250, "UTF-8", "WINDOWS-1250");
 }

@@ -19,6 +19,8 @@ std::string LowerAscii(std::string_view s);
 std::string UpperWin1250(std::string_view s);
 std::string LowerWin1250(std::string_view s);
 bool SameTextAscii(std::string_view a, std::string_view b);
+// Control characters written as \xHH, so a name found on disk cannot steer a terminal.
+std::string Printable(std::string_view s);
 
 std::string ToUtf8(std::string_view win1250);
 // Characters without a Windows-1250 form become '?'.

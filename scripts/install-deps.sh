@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package InZEFOR needs to build, test and run (Debian 12, as root).
+# Installs every Debian package InZEFOR needs to build, test and run (Debian 12, as root);
+# packages named as arguments are installed too (scripts/package.sh names its tools).
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,9 @@ packages=(
   libssl-dev nlohmann-json3-dev
   qt6-base-dev
   xauth xvfb
+  systemd
 )
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

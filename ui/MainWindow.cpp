@@ -257,6 +257,10 @@ void MainWindow::ShowLog(const std::string& text) {
     Memo2->setPlainText(Show(text));
 }
 
+void MainWindow::ShowNotice(const std::string& text) {
+    Memo2->appendPlainText(Show(text));
+}
+
 void MainWindow::SetProgressMax(int max) {
     // A range of 0 to 0 would turn the bar into a busy indicator.
     PB1->setRange(0, std::max(max, 1));

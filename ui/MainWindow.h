@@ -35,6 +35,7 @@ public:
     void ShowDatabaseName(const std::string& text) override;
     void ShowWorkList(const std::vector<std::string>& lines) override;
     void ShowLog(const std::string& text) override;
+    void ShowNotice(const std::string& text) override;
     void SetProgressMax(int max) override;
     void SetProgress(int position) override;
     void SetButtonsEnabled(bool enabled) override;

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 #include "tests/app/ConversionFixture.h"
+#include "tests/app/StatementLines.h"
 #include "tests/support/DbfWriter.h"
 
 #include <gtest/gtest.h>
@@ -13,30 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A statement line: the kind, then texts placed at their 1-based positions.
-std::string Line(const std::string& kind, const std::vector<std::pair<size_t, std::string>>& at,
-                 size_t length = 320) {
-    std::string line(length, ' ');
-    line.replace(0, kind.size(), kind);
-    for (const auto& [position, text] : at)
-        line.replace(position - 1, text.size(), text);
-    return line;
-}
-
-std::string Header(const std::string& number) {
-    return Line("PCAA", {{193, number}});
-}
-
-std::string Transaction(const std::string& amount, const std::string& partner = "Partner Kft",
-                        const std::string& remark = "Remark") {
-    return Line("PCDA", {{15, "2012"},
-                         {19, "03"},
-                         {21, "15"},
-                         {89, amount},
-                         {201, partner},
-                         {236, "12345678-87654321"},
-                         {271, remark}});
-}
+using statement::Header;
+using statement::Transaction;
 
 class BankConversionTest : public ConversionFixture {
 protected:
@@ -126,7 +105,7 @@ TEST_F(BankConversionTest, AnUnreadableLineStopsTheConversionAndKeepsTheStatemen
     EXPECT_FALSE(fs::exists(dir / "feladasWBank.dbf"));
     EXPECT_FALSE(Dbf1.Active());
     DbfTable t;
-    OpenInExchange(t, "in_arch\\FELADAS.DBF");
+    OpenInExchange(t, "FELADAS.DBF", "in_arch\\");
     EXPECT_EQ(t.RecordCount(), 1); // what was stored stays
 
     // A short date format the date text does not match stops it in the same way.

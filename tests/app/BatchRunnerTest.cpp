@@ -94,9 +94,11 @@ TEST_F(Batch, FirstOnlyLeavesTheRestAndTheOfferedYearIsTheDefault) {
 
 TEST_F(Batch, FailedFileExitsWithOneAndReportsOnTheErrorStream) {
     dir.Write("feladas1.dbf", "no table");
+    dir.Write("feladas|2.dbf", "no input");
     EXPECT_EQ(Run({Params()}), 1);
     EXPECT_NE(err.str().find("Error:\n  "), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("( .F_IN - "), std::string::npos);
+    EXPECT_NE(err.str().find("Notice: A(z) feladas|2.dbf nem átvehető"), std::string::npos);
     // An empty work list is no failure.
     EXPECT_EQ(Run({"--type=PENZ1", Params()}), 0);
     EXPECT_NE(out.str().find("Message: Nincs átveendő állomány!"), std::string::npos);

@@ -16,9 +16,9 @@ protected:
         EXPECT_TRUE(view.InputQueries.empty());
     }
 
-    // Opens a table of the exchange folder for reading.
-    void OpenInExchange(DbfTable& t, const std::string& name) {
-        t.FolderName = exchange;
+    // Opens a table of the exchange folder, or of its archive folder, for reading.
+    void OpenInExchange(DbfTable& t, const std::string& name, const std::string& folder = {}) {
+        t.FolderName = exchange + folder;
         t.TableName = name;
         t.Open();
     }

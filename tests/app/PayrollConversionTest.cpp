@@ -124,7 +124,7 @@ TEST_F(PayrollConversionTest, AValueTheWorkTableCannotTakeStopsAndKeepsTheSource
     EXPECT_FALSE(Dbf1.Active());
     EXPECT_FALSE(dbfWber.Active());
     DbfTable t;
-    OpenInExchange(t, "in_arch\\Feladas.dbf");
+    OpenInExchange(t, "Feladas.dbf", "in_arch\\");
     EXPECT_EQ(t.RecordCount(), 1);
 }
 

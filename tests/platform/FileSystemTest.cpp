@@ -1,4 +1,6 @@
 #include "platform/FileSystem.h"
+#include "platform/CheckedPath.h"
+#include "platform/Text.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
@@ -79,4 +81,35 @@ TEST(FileSystem, FoldersTextsAndDeletion) {
     EXPECT_FALSE(DeleteFile(Win(dir, "x\\log.txt")));
     EXPECT_FALSE(DeleteFile(Win(dir, "x\\y"))); // never a folder
     EXPECT_THROW(ReadLines(Win(dir, "missing.txt")), std::runtime_error);
+}
+
+TEST(FileSystem, CheckedPathsTakeNamesAsNamesAndReplaceOnlyWhenTold) {
+    TempDir dir;
+    dir.Write("ex/feladas1.dbf", "lower");
+    dir.Write("ex/FELADAS1.DBF", "upper");
+    dir.Write("ex/Only.DBF", "only");
+    dir.Write("outside.txt", "outside");
+    std::filesystem::create_symlink("../outside.txt", dir / "ex/link.txt");
+    const CheckedPath ex(Win(dir, "EX\\"));
+    for (const std::string& name :
+         std::vector<std::string>{"", ".", "..", "...", "a\\..\\..\\outside.txt", "../outside.txt",
+                                  "a:b", "a|b", "a\x1F", "link.txt", std::string(256, 'n')})
+        EXPECT_THROW(ex.Entry(name), std::runtime_error) << text::Printable(name);
+    EXPECT_EQ(ex.Entry(std::string(255, 'n')).Host(), dir.Path() / "ex" / std::string(255, 'n'));
+    // A name keeps its spelling; only a single other spelling is found for it.
+    EXPECT_EQ(ex.Entry("only.dbf").Host(), dir.Path() / "ex/only.dbf");
+    EXPECT_EQ(ex.Find("only.dbf").Host(), dir.Path() / "ex/Only.DBF");
+    EXPECT_EQ(ex.Find("Feladas1.dbf").Host(), dir.Path() / "ex/Feladas1.dbf");
+
+    EXPECT_THROW(MoveFile(ex.Entry("feladas1.dbf"), ex.Entry("FELADAS1.DBF")), std::runtime_error);
+    EXPECT_THROW(CopyNew(ex.Entry("feladas1.dbf"), ex.Entry("FELADAS1.DBF")), std::runtime_error);
+    EXPECT_EQ(dir.Read("ex/FELADAS1.DBF"), "upper");
+    WriteWhole(ex.Entry("FELADAS1.DBF"), "replaced");
+    EXPECT_EQ(dir.Read("ex/FELADAS1.DBF"), "replaced");
+    MoveFile(ex.Entry("feladas1.dbf"), ex.Entry("moved.dbf"));
+    EXPECT_EQ(dir.Read("ex/moved.dbf"), "lower");
+    EXPECT_FALSE(IsFile(ex.Entry("feladas1.dbf")));
+    // Nothing written under a name of its own is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ex"), {}), 4);
+    EXPECT_EQ(dir.Read("outside.txt"), "outside");
 }

@@ -19,6 +19,7 @@ public:
     std::vector<std::string> Calls; // e.g. "ShowDialog", "SetButtonsEnabled(0)"
     std::vector<Dialog> Dialogs;
     std::vector<std::string> MessageBoxes;
+    std::vector<std::string> Notices;
     std::deque<int> DialogAnswers;
     std::deque<std::optional<std::string>> InputAnswers; // nullopt: Cancel
     std::vector<std::string> InputQueries;               // caption + "|" + prompt + "|" + value
@@ -45,6 +46,7 @@ public:
         WorkLists.push_back(l);
     }
     void ShowLog(const std::string& t) override { Record("ShowLog"), Log = t; }
+    void ShowNotice(const std::string& t) override { Record("ShowNotice"), Notices.push_back(t); }
     void SetProgressMax(int m) override { ProgressMax = m; }
     void SetProgress(int p) override {
         Progress = p;
