@@ -238,6 +238,9 @@ void TF_IN::RunFiles(Component* sender) {
                                "; this run posts, moves and deletes nothing.");
         return;
     }
+    // What a process stopped midway was writing is of no use to anyone.
+    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder));
+    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder).Find("in_arch"));
     // The run that held the folder until now may have archived some of the listed files.
     std::vector<std::string> present = Memo1;
     std::erase_if(present, [this](const std::string& name) {
