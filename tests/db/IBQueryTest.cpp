@@ -296,6 +296,26 @@ TEST_F(IBQueryTest, BadInputGivesTheDatabasesMessageOrNamesWhatIsMissing) {
     }
 }
 
+// The statement prepares, then its result turns out unreadable: the prepared statement and its
+// metadata must go with the error (the sanitizer build's leak check sees them otherwise).
+TEST_F(IBQueryTest, UnreadableResultFailsAfterPreparingAndLeavesNothingBehind) {
+    db_->Execute("create table ARRAYS (ID integer, A integer[3])");
+    IBQuery q(db_->Db(), db_->Tr(), "IB1");
+    const long prepared = db_->Db().Statements().PrepareCount();
+    q.SetSQLText("select ID, A from ARRAYS");
+    try {
+        q.Open();
+        FAIL() << "an array column cannot be read";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("array"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(db_->Db().Statements().PrepareCount(), prepared);
+    EXPECT_FALSE(q.Active());
+    q.SetSQLText("select count(*) as N from ARRAYS");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("N")->AsInteger(), 0);
+}
+
 TEST_F(IBQueryTest, StoredProceduresGiveIdentifiersAndJournals) {
     IBStoredProc sp(db_->Db(), db_->Tr(), "SP1");
     sp.SetStoredProcName("FE_NEXT");
