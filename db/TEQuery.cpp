@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string DefaultExeFolder() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.parent_path().string();
-}
-
 void ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
     for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
         s.replace(pos, from.size(), to);
@@ -65,23 +59,9 @@ void Append(const std::filesystem::path& path, const std::string& content) {
 
 } // namespace
 
-Component* TEQuery::Application = nullptr;
-std::string TEQuery::ExeFolder = DefaultExeFolder();
-std::string TEQuery::ExecSqlLogSuffix;
-std::string TEQuery::ExecSqlCountSql;
-int TEQuery::ExecSqlLastCount = 0;
-std::function<datetime::TDateTime()> TEQuery::LogClock = [] { return datetime::Now(); };
-
-TEQuery::TEQuery(std::string name, Component* owner) : TDataSet(std::move(name), owner) {
-    Component* c = owner;
-    while (c && c != Application)
-        c = c->Owner;
-    if (c && c == Application) {
-        std::string folder = ExeFolder;
-        if (!folder.empty() && folder.back() != '\\') folder += '\\';
-        LogFolder = folder + "Logs\\ExecSql\\";
-    }
-}
+TEQuery::TEQuery(std::string name, Component* owner, SqlLogSettings* log)
+    : TDataSet(std::move(name), owner), LogFolder(log ? log->LogFolderFor(owner) : std::string()),
+      log_(log) {}
 
 TEQuery::~TEQuery() = default;
 
@@ -415,11 +395,11 @@ void TEQuery::ExecSQL() {
 }
 
 void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
-    if (LogFolder.empty() || !fs_win::DirectoryExists(LogFolder)) return;
+    if (!log_ || LogFolder.empty() || !fs_win::DirectoryExists(LogFolder)) return;
     IBQuery* q = Backend();
     if (!q) return;
     const std::string base = failed ? "sqlerr" : "sql";
-    const std::string fileName = LogFolder + base + ExecSqlLogSuffix + ".log";
+    const std::string fileName = LogFolder + base + log_->ExecSqlLogSuffix + ".log";
     const std::filesystem::path path = fs_win::ToHost(fileName);
 
     std::string statement = Flatten(q->SQLText());
@@ -440,16 +420,17 @@ void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
         ReplaceAllIgnoreCase(statement, ":" + params[i].Name() + " ",
                              Quoted(Flatten(params[i].AsString())) + " ");
 
-    const std::string stamp = FormatSettings::Default().FormatDateTime("mm.dd hh:nn", LogClock());
+    const std::string stamp =
+        FormatSettings::Default().FormatDateTime("mm.dd hh:nn", log_->LogClock());
     const std::string who = (Owner ? Owner->Name : std::string()) + "." + Name;
     std::string entry = (failed ? "/*Err " : "/* ") + stamp + " " + who + "*/\r\n";
     entry += statement + "\r\n";
     if (failed) entry += "/*ErrMsg " + errorMessage + " */\r\n";
     Append(path, entry);
 
-    if (!text::Trim(ExecSqlCountSql).empty()) WriteCountLine(*q, stamp);
+    if (!text::Trim(log_->ExecSqlCountSql).empty()) WriteCountLine(*q, stamp);
     if (blocks / 1024 > 500) {
-        const std::string older = LogFolder + base + "_1" + ExecSqlLogSuffix + ".log";
+        const std::string older = LogFolder + base + "_1" + log_->ExecSqlLogSuffix + ".log";
         fs_win::DeleteFile(older);
         fs_win::RenameFile(fileName, older);
     }
@@ -457,12 +438,12 @@ void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
 
 void TEQuery::WriteCountLine(IBQuery& query, const std::string& stamp) {
     try {
-        query.SetSQLText(ExecSqlCountSql);
+        query.SetSQLText(log_->ExecSqlCountSql);
         query.Open();
         const std::filesystem::path path =
-            fs_win::ToHost(LogFolder + "sql" + ExecSqlLogSuffix + ".log");
+            fs_win::ToHost(LogFolder + "sql" + log_->ExecSqlLogSuffix + ".log");
         TField& count = *query.FieldByName("RCNT");
-        ExecSqlLastCount = count.AsInteger();
+        log_->ExecSqlLastCount = count.AsInteger();
         Append(path, "/* [" + count.AsString() + "] " + stamp + " " +
                          query.Database().DatabaseName + "*/\r\n");
     } catch (...) {

@@ -1,12 +1,11 @@
 #include "posting/PostingEngine.h"
 
-#include "app/TF_INView.h"
-#include "db/IBStoredProc.h"
 #include "db/IBTransaction.h"
-#include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "platform/FormatSettings.h"
 #include "platform/Text.h"
+#include "posting/PostingQueries.h"
+#include "posting/PostingView.h"
 #include "posting/QuerySteps.h"
 
 #include <exception>
@@ -59,12 +58,14 @@ std::string UserName(const std::string& name) {
 
 } // namespace
 
-PostingEngine::PostingEngine(TEQuery& EQ1, TEQuery& EQ2, TEQuery& EQ3, TEQuery& EQ4, TEQuery& EQ5,
-                             IBStoredProc& SP1, IBTransaction& TR1, DbfTable& Dbf1, TF_INView& view,
+PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
                              std::string& RunReport, JournalNumbers& journalNumbers)
-    : EQ2_(EQ2), EQ3_(EQ3), SP1_(SP1), TR1_(TR1), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
-      journals_(EQ1, SP1, journalNumbers, year_), vat_(EQ2, EQ5, Dbf1, year_),
-      check_(EQ2, EQ4, Dbf1, year_, journals_, vat_), customers_(EQ2, SP1, Dbf1, year_) {}
+    : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
+      TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
+      journals_(queries.Journals, SP1_, journalNumbers, year_),
+      vat_(EQ2_, queries.VatAccount, Dbf1, year_),
+      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_),
+      customers_(EQ2_, SP1_, Dbf1, year_) {}
 
 void PostingEngine::Run() {
     runReport_.clear();

@@ -27,23 +27,16 @@ protected:
         db_ = nullptr;
     }
     void SetUp() override {
-        savedFolder_ = TEQuery::ExeFolder;
-        TEQuery::ExeFolder = exe_.Path().string();
-        TEQuery::Application = &app_;
-        TEQuery::LogClock = [] {
+        log_.ExeFolder = exe_.Path().string();
+        log_.LogClock = [] {
             return datetime::EncodeDate(2026, 3, 3) + datetime::EncodeTime(14, 5, 59);
         };
-        eq_ = std::make_unique<TEQuery>("EQ1", &window_);
+        eq_ = std::make_unique<TEQuery>("EQ1", &window_, &log_);
         eq_->SetXQuery(&ib_);
         logs_ = exe_.Path() / "Logs" / "ExecSql";
         fs::create_directories(logs_);
     }
     void TearDown() override {
-        TEQuery::ExeFolder = savedFolder_;
-        TEQuery::Application = nullptr;
-        TEQuery::LogClock = [] { return datetime::Now(); };
-        TEQuery::ExecSqlCountSql.clear();
-        TEQuery::ExecSqlLogSuffix.clear();
         if (db_->Tr().InTransaction()) db_->Tr().Rollback();
     }
     std::string Log(const std::string& name) const {
@@ -54,8 +47,8 @@ protected:
     static TestDatabase* db_;
     TempDir exe_;
     fs::path logs_;
-    std::string savedFolder_;
     Component app_{"Application"};
+    SqlLogSettings log_{&app_};
     Component window_{"F_IN", &app_};
     IBQuery ib_{db_->Db(), db_->Tr(), "IB1", &window_};
     std::unique_ptr<TEQuery> eq_;
@@ -139,7 +132,7 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
     EXPECT_FALSE(fs::exists(exe_.Path() / "Logs"));
 
     fs::create_directories(logs_);
-    TEQuery loose("EQ9");
+    TEQuery loose("EQ9", nullptr, &log_);
     loose.SetXQuery(&ib_);
     loose.ExecSQL();
     EXPECT_FALSE(fs::exists(logs_ / "sql.log"));
@@ -151,11 +144,11 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
 }
 
 TEST_F(ExecSqlLogTest, SuffixAndCountLine) {
-    TEQuery::ExecSqlLogSuffix = "_x";
-    TEQuery::ExecSqlCountSql = "select count(*) as RCNT from T where A = 9";
+    log_.ExecSqlLogSuffix = "_x";
+    log_.ExecSqlCountSql = "select count(*) as RCNT from T where A = 9";
     eq_->SetSQLText("insert into T (A) values (9)");
     eq_->ExecSQL();
-    EXPECT_EQ(TEQuery::ExecSqlLastCount, 1);
+    EXPECT_EQ(log_.ExecSqlLastCount, 1);
     // After a failed statement the count line still goes to the success file.
     eq_->SetSQLText("insert into NO_SUCH_TABLE (A) values (9)");
     EXPECT_THROW(eq_->ExecSQL(), DbError);

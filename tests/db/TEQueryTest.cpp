@@ -171,17 +171,16 @@ TEST(TEQueryNeutralTest, LogFolderComesFromTheOwnerChain) {
     Component app("Application");
     Component window("F_IN", &app);
     Component loose("Loose");
-    const std::string saved = TEQuery::ExeFolder;
-    TEQuery::Application = &app;
-    TEQuery::ExeFolder = "/opt/zefor";
-    TEQuery owned("EQ1", &window), unowned("EQ2"), elsewhere("EQ3", &loose);
-    TEQuery::ExeFolder = "c:\\zefor\\";
-    TEQuery backslash("EQ4", &window);
-    TEQuery::ExeFolder = "";
-    TEQuery empty("EQ5", &app);
-    TEQuery::ExeFolder = saved;
-    TEQuery::Application = nullptr;
+    SqlLogSettings log(&app);
+    log.ExeFolder = "/opt/zefor";
+    TEQuery owned("EQ1", &window, &log), unowned("EQ2", nullptr, &log),
+        elsewhere("EQ3", &loose, &log), withoutLog("EQ6", &window);
+    log.ExeFolder = "c:\\zefor\\";
+    TEQuery backslash("EQ4", &window, &log);
+    log.ExeFolder = "";
+    TEQuery empty("EQ5", &app, &log);
     EXPECT_EQ(owned.LogFolder, "/opt/zefor\\Logs\\ExecSql\\");
+    EXPECT_EQ(withoutLog.LogFolder, "");
     EXPECT_EQ(unowned.LogFolder, "");
     EXPECT_EQ(elsewhere.LogFolder, "");
     EXPECT_EQ(backslash.LogFolder, "c:\\zefor\\Logs\\ExecSql\\");
