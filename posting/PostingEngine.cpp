@@ -42,16 +42,6 @@ const char* const kDuplicateCandidatesEmpty = "select FE_BIZONYLAT, FE_UG_ID fro
                                               "(FE_BIZONYLAT=:B or FE_BIZONYLAT is null) and "
                                               "FE_UG_ID=:U";
 
-// The report keeps one line per failure: every line break of the message becomes a blank.
-std::string OneLine(const std::string& message) {
-    std::string line;
-    for (std::size_t i = 0; i < message.size(); ++i) {
-        if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') ++i;
-        line += (message[i] == '\r' || message[i] == '\n') ? ' ' : message[i];
-    }
-    return line;
-}
-
 std::string UserName(const std::string& name) {
     return ("@" + name).substr(0, 9);
 }
@@ -235,7 +225,7 @@ void PostingEngine::ReportFailure(const std::string& message) {
     }
     runReport_ += "ErrRec" + std::to_string(rowNumber_) + ". " + row_.VoucherNumber + " - " +
                   row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " +
-                  OneLine(message) + "\r\n\r\n";
+                  text::OneLine(message) + "\r\n\r\n";
     // Without a clean rollback the row's writes may still be pending: going on could commit
     // them with the next row.
     if (!rollbackFailure.empty())

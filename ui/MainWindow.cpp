@@ -2,6 +2,7 @@
 
 #include "app/ImportType.h"
 #include "platform/Text.h"
+#include "ui/HostText.h"
 #include "ui/InputBox.h"
 #include "ui/TEMsg.h"
 #include "ui/edit/TEStr.h"
@@ -24,20 +25,13 @@
 
 namespace {
 
-QString Show(const std::string& win1250) {
-    QString s = QString::fromStdString(text::ToUtf8(win1250));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
-
 template <class W> W* Named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
 
 QLabel* Label(const char* name, const std::string& caption, QWidget* parent) {
-    return Named(new QLabel(Show(caption), parent), name);
+    return Named(new QLabel(HostText(caption), parent), name);
 }
 
 } // namespace
@@ -83,12 +77,12 @@ void MainWindow::BuildWidgets() {
     // Typed text chooses a type; it never becomes an item.
     CmbTip->setInsertPolicy(QComboBox::NoInsert);
     for (const ImportType& type : ImportType::All())
-        CmbTip->addItem(Show(type.ItemText));
+        CmbTip->addItem(HostText(type.ItemText));
     CmbTip->setCurrentIndex(-1);
-    CmbTip->setEditText(Show(ImportType::InitialText()));
+    CmbTip->setEditText(HostText(ImportType::InitialText()));
 
     Button1 = Named(new QPushButton(QStringLiteral("I&MPORT"), this), "Button1");
-    Button2 = Named(new QPushButton(Show(W1250("&Kilépés")), this), "Button2");
+    Button2 = Named(new QPushButton(HostText(W1250("&Kilépés")), this), "Button2");
 
     Label4 = Label("Label4", "Honnan", this);
     Label2 = Label("Label2", "...", this);
@@ -239,22 +233,22 @@ void MainWindow::ShowDatabaseText(const std::string& text) {
 }
 
 void MainWindow::ShowExchangeFolder(const std::string& text) {
-    Label2->setText(Show(text));
+    Label2->setText(HostText(text));
 }
 
 void MainWindow::ShowDatabaseName(const std::string& text) {
-    Label1->setText(Show(text));
+    Label1->setText(HostText(text));
 }
 
 void MainWindow::ShowWorkList(const std::vector<std::string>& lines) {
     QStringList shown;
     for (const std::string& line : lines)
-        shown << Show(line);
+        shown << HostText(line);
     Memo1->setPlainText(shown.join(QLatin1Char('\n')));
 }
 
 void MainWindow::ShowLog(const std::string& text) {
-    Memo2->setPlainText(Show(text));
+    Memo2->setPlainText(HostText(text));
 }
 
 void MainWindow::SetProgressMax(int max) {
@@ -295,7 +289,8 @@ void MainWindow::ProcessMessages() {
 }
 
 void MainWindow::MessageBox(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), Show(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), HostText(text),
+                    QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     box.exec();

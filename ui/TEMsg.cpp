@@ -1,6 +1,7 @@
 #include "ui/TEMsg.h"
 
 #include "platform/Text.h"
+#include "ui/HostText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,14 +51,6 @@ Sign SignFor(TMsgDlgType typ, const std::string& buttons) {
         break;
     }
     return {"i", blue, false};
-}
-
-// Windows line breaks shown and copied with the host's.
-QString HostText(const std::string& win1250) {
-    QString s = QString::fromStdString(text::ToUtf8(win1250));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
 }
 
 void PaintBackground(QWidget& widget, const QColor& colour) {
