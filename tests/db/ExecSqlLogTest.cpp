@@ -2,8 +2,8 @@
 #include "db/IBQuery.h"
 #include "db/TEQuery.h"
 #include "platform/DateTime.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,10 @@ namespace {
 
 // The program's folder is a temporary one; the component is owned by the main window, which the
 // application owns, so it logs into <folder>/Logs/ExecSql when that folder exists.
-class ExecSqlLogTest : public ::testing::Test {
+class ExecSqlLogTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("create table T (A integer, B varchar(20), AB integer)");
-    }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
+        CreateDatabase("create table T (A integer, B varchar(20), AB integer)");
     }
     void SetUp() override {
         log_.ExeFolder = exe_.Path().string();
@@ -36,15 +31,11 @@ protected:
         logs_ = exe_.Path() / "Logs" / "ExecSql";
         fs::create_directories(logs_);
     }
-    void TearDown() override {
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
-    }
     std::string Log(const std::string& name) const {
         std::ifstream in(logs_ / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    static TestDatabase* db_;
     TempDir exe_;
     fs::path logs_;
     Component app_{"Application"};
@@ -53,8 +44,6 @@ protected:
     IBQuery ib_{db_->Db(), db_->Tr(), "IB1", &window_};
     std::unique_ptr<TEQuery> eq_;
 };
-
-TestDatabase* ExecSqlLogTest::db_ = nullptr;
 
 TEST_F(ExecSqlLogTest, SucceedingStatementIsLoggedWithItsValuesFilledIn) {
     eq_->SetSQL({"insert into T (A,B)", "values (:A,:B)"});

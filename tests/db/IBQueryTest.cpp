@@ -6,7 +6,7 @@
 #include "db/StatementCache.h"
 #include "platform/DateTime.h"
 #include "platform/Text.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/DatabaseTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +14,19 @@
 
 namespace {
 
-class IBQueryTest : public ::testing::Test {
+class IBQueryTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('A25', 25, 2012, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('A25', 27, 2013, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('a5', 5, 2013, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('AM', 0, 2013, null, '467');");
+        CreateDatabase("insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('A25', 25, 2012, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('A25', 27, 2013, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('a5', 5, 2013, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('AM', 0, 2013, null, '467');");
     }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
-    }
-    void TearDown() override {
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
-    }
-    static TestDatabase* db_;
 };
-
-TestDatabase* IBQueryTest::db_ = nullptr;
 
 TEST_F(IBQueryTest, LookUpByParametersReadsTheRowByFieldName) {
     IBQuery q(db_->Db(), db_->Tr(), "IB1");

@@ -5,10 +5,10 @@
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +16,9 @@
 #include <string>
 #include <vector>
 
-class PostingFixture : public ::testing::Test {
+class PostingFixture : public DatabaseTest {
 protected:
     using Row = std::map<std::string, std::string>;
-
-    static void SetUpTestSuite() { database_ = new TestDatabase; }
-    static void TearDownTestSuite() {
-        delete database_;
-        database_ = nullptr;
-    }
 
     void SetUp() override {
         Db().Execute(
@@ -49,11 +43,7 @@ protected:
                      "insert into FELCSOP values ('ROVID','38','');");
     }
 
-    void TearDown() override {
-        if (Db().Tr().InTransaction()) Db().Tr().Rollback();
-    }
-
-    TestDatabase& Db() { return *database_; }
+    TestDatabase& Db() { return *db_; }
     std::string Value(const std::string& sql) { return Db().QueryValue(sql); }
     int Count(const std::string& table, const std::string& where = "1=1") {
         return std::stoi(Value("select count(*) from " + table + " where " + where));
@@ -102,8 +92,6 @@ protected:
             if (c.Name == name) c.Width = width;
         return columns;
     }
-
-    inline static TestDatabase* database_ = nullptr;
 
     TempDir Files;
     PostingQueries Queries{Db().Db(), Db().Tr()};
