@@ -2,6 +2,7 @@
 
 #include "app/ImportType.h"
 #include "platform/Text.h"
+#include "ui/DialogAnswers.h"
 #include "ui/HostText.h"
 #include "ui/InputBox.h"
 #include "ui/TEMsg.h"
@@ -43,8 +44,6 @@ MainWindow::MainWindow(std::vector<std::string> args, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The handler speaks through this window.
-    SetEStrMessageHandler(nullptr);
     if (busyCursor_) QApplication::restoreOverrideCursor();
 }
 
@@ -59,12 +58,12 @@ void MainWindow::BuildWidgets() {
     EStr1 = new TEStr(this, "EStr1");
     EStr1->setReadOnly(true);
     // The edit controls' errors go through the window's dialog, their notes to the plain box.
-    SetEStrMessageHandler([this](const std::string& text, bool isError) {
+    EStr1->OnMessage = [this](const std::string& text, bool isError) {
         if (isError)
             core_.ShowErrMsg(nullptr, text);
         else
             MessageBox(text);
-    });
+    };
     QFont bold = arial;
     bold.setBold(true);
     EStr1->setFont(bold);
@@ -293,7 +292,7 @@ void MainWindow::MessageBox(const std::string& text) {
                     QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    DialogAnswers::Exec(box);
 }
 
 int MainWindow::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) {

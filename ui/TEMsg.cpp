@@ -1,6 +1,7 @@
 #include "ui/TEMsg.h"
 
 #include "platform/Text.h"
+#include "ui/DialogAnswers.h"
 #include "ui/HostText.h"
 
 #include <QAction>
@@ -11,10 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
-
-#include <deque>
-#include <exception>
 
 namespace {
 
@@ -22,12 +19,6 @@ const QString kButtonPrefix = QStringLiteral("EMSGFormButton");
 constexpr int kBorder = 2;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 9;
-
-// Answers queued by tests for the dialogs to come.
-std::deque<TEMsg::TAnswer>& Answers() {
-    static std::deque<TEMsg::TAnswer> answers;
-    return answers;
-}
 
 struct Sign {
     const char* Character;
@@ -178,21 +169,7 @@ int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::strin
         ~FreeForm() { form.reset(); }
     } freeForm{form_};
 
-    std::exception_ptr answerFailure;
-    if (!Answers().empty()) {
-        TAnswer answer = std::move(Answers().front());
-        Answers().pop_front();
-        QTimer::singleShot(0, form_.get(), [this, answer, &answerFailure] {
-            try {
-                answer(*form_);
-            } catch (...) {
-                answerFailure = std::current_exception();
-            }
-            if (form_->isVisible()) form_->reject();
-        });
-    }
-    form_->exec();
-    if (answerFailure) std::rethrow_exception(answerFailure);
+    DialogAnswers::Exec(*form_);
 
     if (OnAfterShow) {
         try {
@@ -202,26 +179,6 @@ int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::strin
         }
     }
     return chosen_;
-}
-
-void TEMsg::QueueAnswer(TAnswer answer) {
-    Answers().push_back(std::move(answer));
-}
-
-void TEMsg::QueueAnswer(int button) {
-    QueueAnswer([button](QDialog& dialog) {
-        if (auto* pushButton =
-                dialog.findChild<QPushButton*>(kButtonPrefix + QString::number(button)))
-            pushButton->click();
-    });
-}
-
-void TEMsg::ClearAnswers() {
-    Answers().clear();
-}
-
-std::size_t TEMsg::PendingAnswers() {
-    return Answers().size();
 }
 
 int ShowMsg(const std::string& text, const std::string& buttons) {
