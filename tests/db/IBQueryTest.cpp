@@ -285,10 +285,13 @@ TEST_F(IBQueryTest, BadInputGivesTheDatabasesMessageOrNamesWhatIsMissing) {
     }
 }
 
-// The statement prepares, then its result turns out unreadable: the prepared statement and its
-// metadata must go with the error (the sanitizer build's leak check sees them otherwise).
+// The statement prepares, then its result turns out unreadable: the prepared statement must go
+// with the error. The engine lists every statement an attachment still holds.
 TEST_F(IBQueryTest, UnreadableResultFailsAfterPreparingAndLeavesNothingBehind) {
     db_->Execute("create table ARRAYS (ID integer, A integer[3])");
+    const std::string held = "select count(*) from MON$STATEMENTS "
+                             "where MON$ATTACHMENT_ID = current_connection";
+    const std::string before = db_->QueryValue(held);
     IBQuery q(db_->Db(), db_->Tr(), "IB1");
     const long prepared = db_->Db().Statements().PrepareCount();
     q.SetSQLText("select ID, A from ARRAYS");
@@ -299,6 +302,7 @@ TEST_F(IBQueryTest, UnreadableResultFailsAfterPreparingAndLeavesNothingBehind) {
         EXPECT_NE(std::string(e.what()).find("array"), std::string::npos) << e.what();
     }
     EXPECT_EQ(db_->Db().Statements().PrepareCount(), prepared);
+    EXPECT_EQ(db_->QueryValue(held), before);
     EXPECT_FALSE(q.Active());
     q.SetSQLText("select count(*) as N from ARRAYS");
     q.Open();
