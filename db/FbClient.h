@@ -6,7 +6,6 @@
 #include <firebird/Interface.h>
 
 #include <memory>
-#include <utility>
 
 // Lets a Firebird interface go the way its kind needs. Never throws: a transaction still active
 // is rolled back, a statement freed, a cursor or blob closed, an attachment detached; when that
