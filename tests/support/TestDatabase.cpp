@@ -20,8 +20,8 @@ TestDatabase::TestDatabase(bool applySchema)
     : path_((dir_.Path() / "test.fdb").string()), db_("DB1"), tr_(db_, "TR1"),
       setup_(db_, "TRSETUP") {
     db_.DatabaseName = path_;
-    db_.Params = {"user_name=SYSDBA", "password=masterkey", "lc_ctype=WIN1250",
-                  "set_db_charset=WIN1250", "page_size=8192"};
+    db_.Params = {"user_name=SYSDBA",       "password=masterkey", "lc_ctype=WIN1250",
+                  "set_db_charset=WIN1250", "page_size=8192",     "force_write=0"};
     db_.CreateDatabase();
     db_.Params = {"user_name=SYSDBA", "password=masterkey", "lc_ctype=WIN1250"};
     db_.DefaultTransaction = &tr_;
