@@ -44,30 +44,18 @@ std::string Stamp(datetime::TDateTime when) {
     return FormatSettings::Default().FormatDateTime("yyyy.mm.dd. hh:nn:ss", when);
 }
 
-// The queries find their SQL log folder through their owners up to the application object, so
-// it must be known before they are built.
-Component* RegisterApplication(Component* application) {
-    TEQuery::Application = application;
-    return application;
-}
-
 } // namespace
 
 TF_IN::TF_IN(TF_INView& view, Component* application)
-    : Component("F_IN", RegisterApplication(application)), Button1("Button1", this),
-      DB1("DB1", this), TR1(DB1, "TR1", this), IB1(DB1, TR1, "IB1", this),
-      IB2(DB1, TR1, "IB2", this), IB3(DB1, TR1, "IB3", this), IB4(DB1, TR1, "IB4", this),
-      IB5(DB1, TR1, "IB5", this), EQ1("EQ1", this), EQ2("EQ2", this), EQ3("EQ3", this),
-      EQ4("EQ4", this), EQ5("EQ5", this), SP1(DB1, TR1, "SP1", this), Dbf1("Dbf1", this),
-      dbfWber("dbfWber", this), CmbTipText(ImportType::InitialText()),
-      Engine(EQ1, EQ2, EQ3, EQ4, EQ5, SP1, TR1, Dbf1, view, RunReport, JournalNumbers),
+    : Component("F_IN", application), Button1("Button1", this), DB1("DB1", this),
+      TR1(DB1, "TR1", this), SqlLog(application), Posting(DB1, TR1, this, &SqlLog),
+      IB1(Posting.JournalQuery), IB2(Posting.LookupQuery), IB3(Posting.DuplicateQuery),
+      IB4(Posting.GroupQuery), IB5(Posting.VatQuery), EQ1(Posting.Journals), EQ2(Posting.Lookups),
+      EQ3(Posting.Duplicates), EQ4(Posting.Groups), EQ5(Posting.VatAccount),
+      SP1(Posting.Identifiers), Dbf1("Dbf1", this), dbfWber("dbfWber", this),
+      CmbTipText(ImportType::InitialText()), Engine(Posting, Dbf1, view, RunReport, JournalNumbers),
       Ledger(DB1, TR1), view_(view) {
     DB1.DefaultTransaction = &TR1;
-    EQ1.SetXQuery(&IB1);
-    EQ2.SetXQuery(&IB2);
-    EQ3.SetXQuery(&IB3);
-    EQ4.SetXQuery(&IB4);
-    EQ5.SetXQuery(&IB5);
 }
 
 TF_IN::~TF_IN() = default;
@@ -418,7 +406,11 @@ bool TF_IN::OpenLedger() {
 }
 
 FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int rows) {
-    ImportLedger::Entry entry{key, name, CmbTipText.substr(0, 5), rows};
+    ImportLedger::Entry entry;
+    entry.Key = key;
+    entry.Name = name;
+    entry.Type = CmbTipText.substr(0, 5);
+    entry.Rows = rows;
     std::optional<ImportLedger::Entry> found = Ledger.Find(key);
     bool again = false;
     if (found && found->Finished) {

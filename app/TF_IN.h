@@ -5,15 +5,14 @@
 #include "app/InputArchive.h"
 #include "app/TF_INView.h"
 #include "db/IBDatabase.h"
-#include "db/IBQuery.h"
-#include "db/IBStoredProc.h"
 #include "db/IBTransaction.h"
-#include "db/TEQuery.h"
+#include "db/SqlLogSettings.h"
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
 #include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
+#include "posting/PostingQueries.h"
 
 #include <string>
 #include <vector>
@@ -65,9 +64,12 @@ public:
 
     IBDatabase DB1;
     IBTransaction TR1;
-    IBQuery IB1, IB2, IB3, IB4, IB5;
-    TEQuery EQ1, EQ2, EQ3, EQ4, EQ5;
-    IBStoredProc SP1;
+    // The SQL log of the window's queries.
+    SqlLogSettings SqlLog;
+    PostingQueries Posting;
+    IBQuery &IB1, &IB2, &IB3, &IB4, &IB5;
+    TEQuery &EQ1, &EQ2, &EQ3, &EQ4, &EQ5;
+    IBStoredProc& SP1;
     DbfTable Dbf1;
     DbfTable dbfWber;
 

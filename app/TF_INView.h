@@ -1,15 +1,15 @@
 #pragma once
 // What the import shell needs from whoever shows it to a person: the Qt window, the console
-// runner and the tests' scripted view implement it. All text is Windows-1250.
+// runner and the tests' scripted view implement it. All text is Windows-1250. The calls the
+// posting engine makes (progress, a turn for the window, the input box) come from PostingView.
 #include "app/MsgDlgType.h"
+#include "posting/PostingView.h"
 
 #include <string>
 #include <vector>
 
-class TF_INView {
+class TF_INView : public PostingView {
 public:
-    virtual ~TF_INView() = default;
-
     virtual void ShowDatabaseText(const std::string& text) = 0;           // EStr1
     virtual void ShowExchangeFolder(const std::string& text) = 0;         // Label2
     virtual void ShowDatabaseName(const std::string& text) = 0;           // Label1
@@ -17,23 +17,15 @@ public:
     virtual void ShowLog(const std::string& text) = 0;                    // Memo2
     // A line for the operator that needs no answer: added to the log pane, or to the errors.
     virtual void ShowNotice(const std::string& text) = 0;
-    virtual void SetProgressMax(int max) = 0; // PB1
-    virtual void SetProgress(int position) = 0;
+    virtual void SetProgressMax(int max) = 0;         // PB1
     virtual void SetButtonsEnabled(bool enabled) = 0; // Button1, Button2 (and CmbTip)
     virtual void FocusExitButton() = 0;
     virtual void SetBusyCursor(bool busy) = 0;
     virtual void Minimize() = 0;
-    virtual void ProcessMessages() = 0;
     // A plain system message box.
     virtual void MessageBox(const std::string& text) = 0;
     // The message dialog: returns the number of the chosen button (from 1), 0 when closed.
     virtual int ShowDialog(TMsgDlgType kind, const std::string& text,
                            const std::string& buttons) = 0;
-    // Returns false when cancelled; value holds the initial text on entry.
-    virtual bool InputQuery(const std::string& caption, const std::string& prompt,
-                            std::string& value) = 0;
     virtual void Close() = 0;
-    // Whether the person (or the system, by a signal) asked the run to stop after the row in
-    // hand; the window holds a close request instead and never asks.
-    virtual bool StopRequested() { return false; }
 };

@@ -7,11 +7,10 @@
 // times a bare loop of "insert one row + commit" on the same database. Prints one line:
 //   headers=N rows=M posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
 #include "db/IBQuery.h"
-#include "db/IBStoredProc.h"
-#include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
+#include "posting/PostingQueries.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
@@ -150,22 +149,12 @@ void WritePostingTable(const std::filesystem::path& path, long rows) {
 }
 
 double PostingRate(TestDatabase& db, const TempDir& files, long rows) {
-    IBQuery ib[5] = {{db.Db(), db.Tr(), "IB1"},
-                     {db.Db(), db.Tr(), "IB2"},
-                     {db.Db(), db.Tr(), "IB3"},
-                     {db.Db(), db.Tr(), "IB4"},
-                     {db.Db(), db.Tr(), "IB5"}};
-    TEQuery eq[5] = {TEQuery("EQ1"), TEQuery("EQ2"), TEQuery("EQ3"), TEQuery("EQ4"),
-                     TEQuery("EQ5")};
-    for (int i = 0; i < 5; ++i)
-        eq[i].SetXQuery(&ib[i]);
-    IBStoredProc sp1(db.Db(), db.Tr(), "SP1");
+    PostingQueries queries(db.Db(), db.Tr());
     DbfTable dbf1("Dbf1");
     ScriptedView view;
     std::string report;
     JournalNumbers journals;
-    PostingEngine engine(eq[0], eq[1], eq[2], eq[3], eq[4], sp1, db.Tr(), dbf1, view, report,
-                         journals);
+    PostingEngine engine(queries, dbf1, view, report, journals);
 
     dbf1.FolderName = files.Folder();
     dbf1.TableName = "feladas.dbf";

@@ -11,20 +11,6 @@
 
 namespace {
 
-// Splits "A;B" into trimmed names, empty ones skipped.
-std::vector<std::string> SplitKeyFields(const std::string& keyFields) {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start <= keyFields.size()) {
-        size_t end = keyFields.find(';', start);
-        if (end == std::string::npos) end = keyFields.size();
-        std::string name = text::Trim(keyFields.substr(start, end - start));
-        if (!name.empty()) names.push_back(name);
-        start = end + 1;
-    }
-    return names;
-}
-
 bool ParseNumber(const std::string& s, double& value) {
     if (FormatSettings::Default().TryStrToFloat(s, value)) return true;
     FormatSettings point = FormatSettings::Default();
@@ -219,7 +205,7 @@ int IBQuery::RecordCount() const {
 bool IBQuery::Locate(const std::string& keyFields, const std::vector<std::string>& values,
                      bool caseInsensitive, bool partialKey) {
     CheckActive();
-    std::vector<std::string> names = SplitKeyFields(keyFields);
+    std::vector<std::string> names = text::SplitNames(keyFields, ";");
     if (names.empty()) throw DbError(Describe() + ": no key field given to locate by");
     if (names.size() != values.size())
         throw DbError(Describe() + ": " + std::to_string(names.size()) + " key field(s) but " +

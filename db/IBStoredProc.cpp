@@ -29,13 +29,6 @@ std::string StoredName(const std::string& name) {
     return text::UpperAscii(n);
 }
 
-std::string Quoted(const std::string& name) {
-    std::string q = "\"";
-    for (char c : name)
-        q += (c == '"') ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
-
 } // namespace
 
 IBStoredProc::IBStoredProc(IBDatabase& db, IBTransaction& tr, std::string name, Component* owner)
@@ -78,7 +71,7 @@ void IBStoredProc::Prepare() {
         params.Add(name, input ? TParamType::Input : TParamType::Output);
         if (input) ++inputs;
     }
-    std::string sql = "execute procedure " + Quoted(stored);
+    std::string sql = "execute procedure " + text::Quoted(stored, '"');
     if (inputs > 0) {
         sql += " (";
         for (int i = 0; i < inputs; ++i)

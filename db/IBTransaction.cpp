@@ -2,43 +2,38 @@
 
 #include "db/FbClient.h"
 #include "db/IBDatabase.h"
+#include "db/ParamBlock.h"
 #include "db/TDataSet.h"
-#include "platform/Text.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 using namespace Firebird;
 
 namespace {
 
-struct TpbName {
-    const char* name;
-    unsigned char tag;
-    bool number;
-};
-
-constexpr TpbName kTpbNames[] = {
-    {"read_committed", isc_tpb_read_committed, false},
-    {"rec_version", isc_tpb_rec_version, false},
-    {"no_rec_version", isc_tpb_no_rec_version, false},
-    {"nowait", isc_tpb_nowait, false},
-    {"wait", isc_tpb_wait, false},
-    {"concurrency", isc_tpb_concurrency, false},
-    {"consistency", isc_tpb_consistency, false},
-    {"read", isc_tpb_read, false},
-    {"write", isc_tpb_write, false},
-    {"autocommit", isc_tpb_autocommit, false},
-    {"no_auto_undo", isc_tpb_no_auto_undo, false},
-    {"ignore_limbo", isc_tpb_ignore_limbo, false},
-    {"restart_requests", isc_tpb_restart_requests, false},
-    {"lock_timeout", isc_tpb_lock_timeout, true},
+// The transaction parameter names understood, as the client library names them (without the
+// "isc_tpb_" in front).
+constexpr ParamBlock::Name kTpbNames[] = {
+    {"read_committed", isc_tpb_read_committed, ParamBlock::Kind::Tag},
+    {"rec_version", isc_tpb_rec_version, ParamBlock::Kind::Tag},
+    {"no_rec_version", isc_tpb_no_rec_version, ParamBlock::Kind::Tag},
+    {"nowait", isc_tpb_nowait, ParamBlock::Kind::Tag},
+    {"wait", isc_tpb_wait, ParamBlock::Kind::Tag},
+    {"concurrency", isc_tpb_concurrency, ParamBlock::Kind::Tag},
+    {"consistency", isc_tpb_consistency, ParamBlock::Kind::Tag},
+    {"read", isc_tpb_read, ParamBlock::Kind::Tag},
+    {"write", isc_tpb_write, ParamBlock::Kind::Tag},
+    {"autocommit", isc_tpb_autocommit, ParamBlock::Kind::Tag},
+    {"no_auto_undo", isc_tpb_no_auto_undo, ParamBlock::Kind::Tag},
+    {"ignore_limbo", isc_tpb_ignore_limbo, ParamBlock::Kind::Tag},
+    {"restart_requests", isc_tpb_restart_requests, ParamBlock::Kind::Tag},
+    {"lock_timeout", isc_tpb_lock_timeout, ParamBlock::Kind::Number},
 };
 
 } // namespace
 
 struct IBTransaction::Impl {
-    ITransaction* handle = nullptr;
+    FbHandle<ITransaction> handle;
     std::vector<TDataSet*> datasets;
     bool databaseGone = false;
 };
@@ -61,7 +56,7 @@ IBTransaction::~IBTransaction() {
 
 void IBTransaction::DatabaseGone() {
     impl_->databaseGone = true;
-    impl_->handle = nullptr;
+    impl_->handle.reset();
 }
 
 void IBTransaction::CheckDatabase() const {
@@ -77,39 +72,10 @@ void IBTransaction::StartTransaction() {
         throw DbError(Name + ": the database " + db_.Name + " is not connected",
                       DbError::Reach::Database);
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        IXpbBuilder* tpb = FbClient::Util()->getXpbBuilder(&st, IXpbBuilder::TPB, nullptr, 0);
-        try {
-            for (const std::string& line : Params) {
-                if (text::Trim(line).empty()) continue;
-                size_t eq = line.find('=');
-                std::string name = text::LowerAscii(text::Trim(line.substr(0, eq)));
-                if (name.rfind("isc_tpb_", 0) == 0) name = name.substr(8);
-                const TpbName* found = nullptr;
-                for (const TpbName& t : kTpbNames)
-                    if (name == t.name) found = &t;
-                if (!found)
-                    throw DbError(Name + ": unknown transaction parameter in the line '" + line +
-                                  "'");
-                if (found->number) {
-                    std::string digits =
-                        eq == std::string::npos ? std::string() : text::Trim(line.substr(eq + 1));
-                    char* end = nullptr;
-                    long number = std::strtol(digits.c_str(), &end, 10);
-                    if (digits.empty() || *end != '\0')
-                        throw DbError(Name + ": the transaction parameter line '" + line +
-                                      "' needs a whole number");
-                    tpb->insertInt(&st, found->tag, static_cast<int>(number));
-                } else {
-                    tpb->insertTag(&st, found->tag);
-                }
-            }
-            impl_->handle = db_.Attachment()->startTransaction(&st, tpb->getBufferLength(&st),
-                                                               tpb->getBuffer(&st));
-        } catch (...) {
-            tpb->dispose();
-            throw;
-        }
-        tpb->dispose();
+        FbHandle<IXpbBuilder> tpb =
+            ParamBlock::Build(st, IXpbBuilder::TPB, kTpbNames, Params, Name);
+        impl_->handle.reset(db_.Attachment()->startTransaction(&st, tpb->getBufferLength(&st),
+                                                               tpb->getBuffer(&st)));
     });
 }
 
@@ -119,24 +85,16 @@ void IBTransaction::End(bool commit) {
     // The rows read belong to the transaction that ends.
     for (TDataSet* ds : std::vector<TDataSet*>(impl_->datasets))
         ds->Close();
-    if (commit) {
-        // A failed commit leaves the transaction to be rolled back by the caller.
-        FbClient::Call([&](ThrowStatusWrapper& st) { impl_->handle->commit(&st); });
-        impl_->handle = nullptr;
-        return;
-    }
-    CheckStatusWrapper st(FbClient::Master()->getStatus());
-    impl_->handle->rollback(&st);
-    if (st.getState() & IStatus::STATE_ERRORS) {
-        // Whatever the failure (typically a lost connection), the handle is of no more use.
-        DbError error = DbError::FromStatus(&st);
-        impl_->handle->release();
-        impl_->handle = nullptr;
-        st.dispose();
-        throw error;
-    }
-    st.dispose();
-    impl_->handle = nullptr;
+    // A failed commit leaves the transaction to be rolled back by the caller. A failed rollback
+    // (typically a lost connection) leaves a handle of no more use: it goes with the error.
+    FbHandle<ITransaction> rollback = commit ? nullptr : std::move(impl_->handle);
+    FbClient::Call([&](ThrowStatusWrapper& st) {
+        if (commit)
+            impl_->handle->commit(&st);
+        else
+            rollback->rollback(&st);
+    });
+    FbClient::Ended(commit ? impl_->handle : rollback);
 }
 
 void IBTransaction::Commit() {
@@ -158,7 +116,7 @@ bool IBTransaction::InTransaction() const {
 }
 
 ITransaction* IBTransaction::Handle() const {
-    return impl_->handle;
+    return impl_->handle.get();
 }
 
 void IBTransaction::ExecuteImmediate(const std::string& sql) {
@@ -166,7 +124,7 @@ void IBTransaction::ExecuteImmediate(const std::string& sql) {
     if (!db_.Connected()) db_.Connect();
     if (!InTransaction()) StartTransaction();
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        db_.Attachment()->execute(&st, impl_->handle, 0, sql.c_str(), SQL_DIALECT_V6, nullptr,
+        db_.Attachment()->execute(&st, impl_->handle.get(), 0, sql.c_str(), SQL_DIALECT_V6, nullptr,
                                   nullptr, nullptr, nullptr);
     });
 }

@@ -40,31 +40,27 @@ DbValue Scaled(std::int64_t value, int scale) {
 } // namespace
 
 struct PreparedStatement::Input {
-    IMessageMetadata* meta = nullptr;
+    FbHandle<IMessageMetadata> meta;
     std::vector<unsigned char> buffer;
-    Input() = default;
-    Input(Input&& other) noexcept : meta(other.meta), buffer(std::move(other.buffer)) {
-        other.meta = nullptr;
-    }
-    ~Input() {
-        if (meta) meta->release();
-    }
 };
 
 PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* transaction,
                                      const std::string& sql)
     : attachment_(attachment), sql_(sql) {
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        statement_ = attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
-                                          IStatement::PREPARE_PREFETCH_METADATA);
+        statement_.reset(attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
+                                              IStatement::PREPARE_PREFETCH_METADATA));
         type_ = statement_->getType(&st);
-        inMeta_ = statement_->getInputMetadata(&st);
-        outMeta_ = statement_->getOutputMetadata(&st);
+        inMeta_.reset(statement_->getInputMetadata(&st));
+        outMeta_.reset(statement_->getOutputMetadata(&st));
         inputCount_ = inMeta_->getCount(&st);
         unsigned count = outMeta_->getCount(&st);
         for (unsigned i = 0; i < count; ++i) {
             std::string name = outMeta_->getAlias(&st, i);
             if (name.empty()) name = outMeta_->getField(&st, i);
+            // Read as nothing, an array column would pass for NULL.
+            if (outMeta_->getType(&st, i) == SQL_ARRAY)
+                throw DbError("The column " + name + " is an array, which cannot be read: " + sql);
             // Two columns of one name: the later ones get a number, so each can be found.
             std::string unique = name;
             for (int n = 1;; ++n) {
@@ -79,17 +75,6 @@ PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* tran
     });
 }
 
-PreparedStatement::~PreparedStatement() {
-    CheckStatusWrapper st(FbClient::Master()->getStatus());
-    if (inMeta_) inMeta_->release();
-    if (outMeta_) outMeta_->release();
-    if (statement_) {
-        statement_->free(&st);
-        if (st.getState() & IStatus::STATE_ERRORS) statement_->release();
-    }
-    st.dispose();
-}
-
 bool PreparedStatement::IsSelect() const {
     return type_ == isc_info_sql_stmt_select || type_ == isc_info_sql_stmt_select_for_upd;
 }
@@ -102,11 +87,7 @@ PreparedStatement::BuildInput(const std::vector<const DbValue*>& inputs) const {
     Input in;
     if (inputCount_ == 0) return in;
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        IMetadataBuilder* builder = inMeta_->getBuilder(&st);
-        struct Release {
-            IMetadataBuilder* b;
-            ~Release() { b->release(); }
-        } release{builder};
+        FbHandle<IMetadataBuilder> builder(inMeta_->getBuilder(&st));
         for (unsigned i = 0; i < inputCount_; ++i) {
             const DbValue& v = *inputs[i];
             unsigned original = inMeta_->getType(&st, i);
@@ -145,7 +126,7 @@ PreparedStatement::BuildInput(const std::vector<const DbValue*>& inputs) const {
                 break;
             }
         }
-        in.meta = builder->getMetadata(&st);
+        in.meta.reset(builder->getMetadata(&st));
         in.buffer.assign(in.meta->getMessageLength(&st), 0);
         for (unsigned i = 0; i < inputCount_; ++i) {
             const DbValue& v = *inputs[i];
@@ -281,22 +262,18 @@ DbValue PreparedStatement::ReadBlob(ITransaction* transaction, const void* blobI
     std::memcpy(&id, blobId, sizeof(id));
     std::string content;
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        IBlob* blob = attachment_->openBlob(&st, transaction, &id, 0, nullptr);
+        FbHandle<IBlob> blob(attachment_->openBlob(&st, transaction, &id, 0, nullptr));
         char chunk[8192];
-        try {
-            for (;;) {
-                unsigned got = 0;
-                int rc = blob->getSegment(&st, sizeof(chunk), chunk, &got);
-                if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
-                    content.append(chunk, got);
-                else
-                    break;
-            }
-            blob->close(&st);
-        } catch (...) {
-            blob->release();
-            throw;
+        for (;;) {
+            unsigned got = 0;
+            int rc = blob->getSegment(&st, sizeof(chunk), chunk, &got);
+            if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+                content.append(chunk, got);
+            else
+                break;
         }
+        blob->close(&st);
+        FbClient::Ended(blob);
     });
     return DbValue::Text(std::move(content));
 }
@@ -314,16 +291,13 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
     Input in = BuildInput(inputs);
     FbClient::Call([&](ThrowStatusWrapper& st) {
         std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
-        IResultSet* cursor = statement_->openCursor(
-            &st, transaction, in.meta, in.buffer.empty() ? nullptr : in.buffer.data(), outMeta_, 0);
-        try {
-            while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK)
-                rows.push_back(ReadRow(transaction, buffer.data()));
-            cursor->close(&st);
-        } catch (...) {
-            cursor->release();
-            throw;
-        }
+        FbHandle<IResultSet> cursor(statement_->openCursor(
+            &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
+            outMeta_.get(), 0));
+        while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK)
+            rows.push_back(ReadRow(transaction, buffer.data()));
+        cursor->close(&st);
+        FbClient::Ended(cursor);
     });
     return rows;
 }
@@ -335,9 +309,9 @@ unsigned PreparedStatement::Execute(ITransaction* transaction,
     FbClient::Call([&](ThrowStatusWrapper& st) {
         std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
         bool withOutput = !columns_.empty() && !IsSelect();
-        statement_->execute(&st, transaction, in.meta,
-                            in.buffer.empty() ? nullptr : in.buffer.data(),
-                            withOutput ? outMeta_ : nullptr, withOutput ? buffer.data() : nullptr);
+        statement_->execute(
+            &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
+            withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
         if (withOutput && outputs) *outputs = ReadRow(transaction, buffer.data());
         ISC_UINT64 count = statement_->getAffectedRecords(&st);
         affected = static_cast<unsigned>(count);

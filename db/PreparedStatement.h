@@ -3,16 +3,10 @@
 // travel in the kind they were set in (text, integer, number, date-time) and the database converts
 // them to the column's type; results come back as DbValue rows.
 #include "db/DbValue.h"
+#include "db/FbClient.h"
 
 #include <string>
 #include <vector>
-
-namespace Firebird {
-class IAttachment;
-class ITransaction;
-class IStatement;
-class IMessageMetadata;
-} // namespace Firebird
 
 class PreparedStatement {
 public:
@@ -21,7 +15,6 @@ public:
     // Throws DbError with the database's message (a syntax error, an unknown table...).
     PreparedStatement(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
                       const std::string& sql);
-    ~PreparedStatement();
     PreparedStatement(const PreparedStatement&) = delete;
     PreparedStatement& operator=(const PreparedStatement&) = delete;
 
@@ -48,9 +41,9 @@ private:
     DbValue ReadBlob(Firebird::ITransaction* transaction, const void* blobId) const;
 
     Firebird::IAttachment* attachment_;
-    Firebird::IStatement* statement_ = nullptr;
-    Firebird::IMessageMetadata* inMeta_ = nullptr;
-    Firebird::IMessageMetadata* outMeta_ = nullptr;
+    FbHandle<Firebird::IStatement> statement_;
+    FbHandle<Firebird::IMessageMetadata> inMeta_;
+    FbHandle<Firebird::IMessageMetadata> outMeta_;
     std::string sql_;
     unsigned type_ = 0;
     unsigned inputCount_ = 0;

@@ -13,12 +13,6 @@
 
 namespace {
 
-std::string DefaultExeFolder() {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.parent_path().string();
-}
-
 void ReplaceAll(std::string& s, const std::string& from, const std::string& to) {
     for (size_t pos = s.find(from); pos != std::string::npos; pos = s.find(from, pos + to.size()))
         s.replace(pos, from.size(), to);
@@ -41,21 +35,6 @@ void ReplaceAllIgnoreCase(std::string& s, const std::string& from, const std::st
     s = std::move(result);
 }
 
-// CR LF pairs, then lone CRs, then lone LFs become one blank each.
-std::string Flatten(std::string s) {
-    ReplaceAll(s, "\r\n", " ");
-    ReplaceAll(s, "\r", " ");
-    ReplaceAll(s, "\n", " ");
-    return s;
-}
-
-std::string Quoted(const std::string& value) {
-    std::string q = "'";
-    for (char c : value)
-        q += (c == '\'') ? std::string("''") : std::string(1, c);
-    return q + "'";
-}
-
 void Append(const std::filesystem::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::app);
     // Every insert must be logged: a log that cannot be written stops the work, not one row.
@@ -67,23 +46,9 @@ void Append(const std::filesystem::path& path, const std::string& content) {
 
 } // namespace
 
-Component* TEQuery::Application = nullptr;
-std::string TEQuery::ExeFolder = DefaultExeFolder();
-std::string TEQuery::ExecSqlLogSuffix;
-std::string TEQuery::ExecSqlCountSql;
-int TEQuery::ExecSqlLastCount = 0;
-std::function<datetime::TDateTime()> TEQuery::LogClock = [] { return datetime::Now(); };
-
-TEQuery::TEQuery(std::string name, Component* owner) : TDataSet(std::move(name), owner) {
-    Component* c = owner;
-    while (c && c != Application)
-        c = c->Owner;
-    if (c && c == Application) {
-        std::string folder = ExeFolder;
-        if (!folder.empty() && folder.back() != '\\') folder += '\\';
-        LogFolder = folder + "Logs\\ExecSql\\";
-    }
-}
+TEQuery::TEQuery(std::string name, Component* owner, SqlLogSettings* log)
+    : TDataSet(std::move(name), owner), LogFolder(log ? log->LogFolderFor(owner) : std::string()),
+      log_(log) {}
 
 TEQuery::~TEQuery() = default;
 
@@ -292,21 +257,7 @@ bool TEQuery::Locate(const std::string& keyFields, const std::vector<std::string
 
 bool TEQuery::LocateKeys(const std::string& keyFields, const std::string& keyValues, bool partial,
                          bool forceReopen) {
-    std::string fieldText = text::Trim(keyFields);
-    for (char& c : fieldText)
-        if (c == ';') c = ',';
-
-    std::vector<std::string> fields;
-    if (!fieldText.empty()) {
-        size_t start = 0;
-        while (start <= fieldText.size()) {
-            size_t end = fieldText.find(',', start);
-            if (end == std::string::npos) end = fieldText.size();
-            std::string item = text::Trim(fieldText.substr(start, end - start));
-            if (!item.empty()) fields.push_back(item);
-            start = end + 1;
-        }
-    }
+    const std::vector<std::string> fields = text::SplitNames(keyFields, ";,");
     std::vector<std::string> pieces;
     if (!keyValues.empty()) {
         std::string rest = keyValues + '\x01';
@@ -371,11 +322,10 @@ int TEQuery::RecCount() {
     if (!q) return -1;
     int result = -1;
     try {
-        segments_.Parse(q->SQL().Lines());
-        segments_.ChangeSegment("select Count(*) as xSelCnt");
-        segments_.ChangeSegment("order");
+        const std::vector<std::string> statement = segments_.CountStatement(q->SQL().Lines());
+        if (statement.empty()) return -1;
         IBQuery count(q->Database(), q->Transaction());
-        count.SetSQLText(segments_.Parsed());
+        count.SetSQL(statement);
         count.Params().AssignValues(q->Params());
         // Counting must never run a statement that changes data (an update with RETURNING,
         // an insert from a select): only a plain select is opened.
@@ -407,7 +357,7 @@ void TEQuery::ExecSQL() {
         q->ExecSQL();
     } catch (const std::exception& e) {
         failure = std::current_exception();
-        message = Flatten(e.what());
+        message = text::OneLine(e.what());
     } catch (...) {
         failure = std::current_exception();
         message = "Unknown failure";
@@ -417,14 +367,14 @@ void TEQuery::ExecSQL() {
 }
 
 void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
-    if (LogFolder.empty() || !fs_win::DirectoryExists(LogFolder)) return;
+    if (!log_ || LogFolder.empty() || !fs_win::DirectoryExists(LogFolder)) return;
     IBQuery* q = Backend();
     if (!q) return;
     const std::string base = failed ? "sqlerr" : "sql";
-    const std::string fileName = LogFolder + base + ExecSqlLogSuffix + ".log";
+    const std::string fileName = LogFolder + base + log_->ExecSqlLogSuffix + ".log";
     const std::filesystem::path path = fs_win::ToHost(fileName);
 
-    std::string statement = Flatten(q->SQLText());
+    std::string statement = text::OneLine(q->SQLText());
     std::error_code ec;
     std::uintmax_t size =
         std::filesystem::exists(path, ec) ? std::filesystem::file_size(path, ec) : 0;
@@ -440,18 +390,19 @@ void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
     // Values are flattened too, so that an entry keeps its one line per statement.
     for (int i = 0; i < params.Count(); ++i)
         ReplaceAllIgnoreCase(statement, ":" + params[i].Name() + " ",
-                             Quoted(Flatten(params[i].AsString())) + " ");
+                             text::Quoted(text::OneLine(params[i].AsString())) + " ");
 
-    const std::string stamp = FormatSettings::Default().FormatDateTime("mm.dd hh:nn", LogClock());
+    const std::string stamp =
+        FormatSettings::Default().FormatDateTime("mm.dd hh:nn", log_->LogClock());
     const std::string who = (Owner ? Owner->Name : std::string()) + "." + Name;
     std::string entry = (failed ? "/*Err " : "/* ") + stamp + " " + who + "*/\r\n";
     entry += statement + "\r\n";
     if (failed) entry += "/*ErrMsg " + errorMessage + " */\r\n";
     Append(path, entry);
 
-    if (!text::Trim(ExecSqlCountSql).empty()) WriteCountLine(*q, stamp);
+    if (!text::Trim(log_->ExecSqlCountSql).empty()) WriteCountLine(*q, stamp);
     if (blocks / 1024 > 500) {
-        const std::string older = LogFolder + base + "_1" + ExecSqlLogSuffix + ".log";
+        const std::string older = LogFolder + base + "_1" + log_->ExecSqlLogSuffix + ".log";
         fs_win::DeleteFile(older);
         fs_win::RenameFile(fileName, older);
     }
@@ -459,12 +410,12 @@ void TEQuery::WriteLog(bool failed, const std::string& errorMessage) {
 
 void TEQuery::WriteCountLine(IBQuery& query, const std::string& stamp) {
     try {
-        query.SetSQLText(ExecSqlCountSql);
+        query.SetSQLText(log_->ExecSqlCountSql);
         query.Open();
         const std::filesystem::path path =
-            fs_win::ToHost(LogFolder + "sql" + ExecSqlLogSuffix + ".log");
+            fs_win::ToHost(LogFolder + "sql" + log_->ExecSqlLogSuffix + ".log");
         TField& count = *query.FieldByName("RCNT");
-        ExecSqlLastCount = count.AsInteger();
+        log_->ExecSqlLastCount = count.AsInteger();
         Append(path, "/* [" + count.AsString() + "] " + stamp + " " +
                          query.Database().DatabaseName + "*/\r\n");
     } catch (...) {

@@ -3,11 +3,11 @@
 // forwards each operation to the dataset in XQuery and gives a neutral result when there is none
 // (or one of a kind it does not know). It adds before/after notifications, locating by key lists
 // given as text, and logging of every executed statement.
+#include "db/SqlLogSettings.h"
 #include "db/SqlSegments.h"
 #include "db/TDataSet.h"
 #include "db/TParams.h"
 #include "db/TStrings.h"
-#include "platform/DateTime.h"
 
 #include <functional>
 #include <string>
@@ -19,23 +19,12 @@ using TNotifyEvent = std::function<void(Component* sender)>;
 
 class TEQuery : public TDataSet {
 public:
-    explicit TEQuery(std::string name = {}, Component* owner = nullptr);
+    // log: the settings of the SQL log; without them the component does not log.
+    explicit TEQuery(std::string name = {}, Component* owner = nullptr,
+                     SqlLogSettings* log = nullptr);
     ~TEQuery() override;
 
-    // The object that owns the main window; a component owned by it (through any chain of
-    // owners) logs into LogFolder. Set by program start-up.
-    static Component* Application;
-    // Folder of the running program; defaults to the folder of the executable.
-    static std::string ExeFolder;
-    // Inserted into every log file name before ".log".
-    static std::string ExecSqlLogSuffix;
-    // When not blank: run after each logged statement, its "RCNT" column logged.
-    static std::string ExecSqlCountSql;
-    static int ExecSqlLastCount;
-    // The clock of the log's time stamps.
-    static std::function<datetime::TDateTime()> LogClock;
-
-    // Folder of the SQL log files; empty (no logging) unless owned by Application.
+    // Folder of the SQL log files; empty (no logging) unless owned by the log's Application.
     std::string LogFolder;
 
     TDataSet* XQuery() const { return xQuery_; }
@@ -136,4 +125,5 @@ private:
     TDataSet* xQuery_ = nullptr;
     TParams paramCopy_;
     bool reOpenActive_ = false;
+    SqlLogSettings* log_;
 };

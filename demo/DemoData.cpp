@@ -131,19 +131,7 @@ void WriteStatement(const fs::path& folder, const std::string& year) {
 }
 
 void WritePayroll(const fs::path& folder, const std::string& year) {
-    DbfWriter payroll({{"NAPLK", 'C', 10},
-                       {"TSOR", 'C', 6},
-                       {"BIZSZ", 'C', 20},
-                       {"TK", 'C', 1},
-                       {"ERTEK", 'N', 15, 2},
-                       {"SZLASZ", 'C', 10},
-                       {"KDAT", 'D', 8},
-                       {"ELLSZ", 'C', 10},
-                       {"AGKOD", 'C', 10},
-                       {"KOLTSN", 'C', 10},
-                       {"MUNKASZAM", 'C', 10},
-                       {"MEGNEV", 'C', 40},
-                       {"BIZK", 'C', 10}});
+    DbfWriter payroll(DbfWriter::PayrollColumns());
     const std::string day = year + "0131";
     payroll.Row({"B01", "1", "BER-01", "T", "450000.00", "541", day, "471", "ADM", "K10", "M1",
                  W1250("Januári bérek"), "B"});

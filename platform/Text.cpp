@@ -148,4 +148,35 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return r;
 }
 
+std::string OneLine(std::string_view s) {
+    std::string line;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        line += (s[i] == '\r' || s[i] == '\n') ? ' ' : s[i];
+    }
+    return line;
+}
+
+std::vector<std::string> SplitNames(std::string_view list, std::string_view separators) {
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find_first_of(separators, start);
+        if (end == std::string_view::npos) end = list.size();
+        std::string name = Trim(list.substr(start, end - start));
+        if (!name.empty()) names.push_back(std::move(name));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::string Quoted(std::string_view s, char quote) {
+    std::string quoted(1, quote);
+    for (char c : s) {
+        quoted += c;
+        if (c == quote) quoted += quote;
+    }
+    return quoted + quote;
+}
+
 } // namespace text

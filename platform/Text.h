@@ -30,6 +30,14 @@ std::string FromUtf8(std::string_view utf8);
 std::vector<std::string> SplitLines(std::string_view s);
 // Joins with CR LF after every line, as a memo's text does.
 std::string JoinLines(const std::vector<std::string>& lines);
+// Every line break (CR LF, lone CR or lone LF) becomes one blank, so the text keeps to one line.
+std::string OneLine(std::string_view s);
+
+// Splits a list of names at any of the separators; names are trimmed, empty ones skipped.
+std::vector<std::string> SplitNames(std::string_view list, std::string_view separators);
+// Encloses s in the quote character, doubling the quote characters inside (an SQL string
+// literal with '\'', a quoted identifier with '"').
+std::string Quoted(std::string_view s, char quote = '\'');
 
 } // namespace text
 

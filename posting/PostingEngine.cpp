@@ -1,15 +1,14 @@
 #include "posting/PostingEngine.h"
 
-#include "app/TF_INView.h"
 #include "db/DbError.h"
-#include "db/IBStoredProc.h"
 #include "db/IBTransaction.h"
-#include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "platform/FormatSettings.h"
 #include "platform/Text.h"
 #include "posting/ImportLedger.h"
+#include "posting/PostingQueries.h"
 #include "posting/PostingStopped.h"
+#include "posting/PostingView.h"
 #include "posting/QuerySteps.h"
 
 #include <exception>
@@ -46,28 +45,20 @@ const char* const kDuplicateCandidatesEmpty = "select FE_BIZONYLAT, FE_UG_ID fro
                                               "(FE_BIZONYLAT=:B or FE_BIZONYLAT is null) and "
                                               "FE_UG_ID=:U";
 
-// The report keeps one line per failure: every line break of the message becomes a blank.
-std::string OneLine(const std::string& message) {
-    std::string line;
-    for (std::size_t i = 0; i < message.size(); ++i) {
-        if (message[i] == '\r' && i + 1 < message.size() && message[i + 1] == '\n') ++i;
-        line += (message[i] == '\r' || message[i] == '\n') ? ' ' : message[i];
-    }
-    return line;
-}
-
 std::string UserName(const std::string& name) {
     return ("@" + name).substr(0, 9);
 }
 
 } // namespace
 
-PostingEngine::PostingEngine(TEQuery& EQ1, TEQuery& EQ2, TEQuery& EQ3, TEQuery& EQ4, TEQuery& EQ5,
-                             IBStoredProc& SP1, IBTransaction& TR1, DbfTable& Dbf1, TF_INView& view,
+PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
                              std::string& RunReport, JournalNumbers& journalNumbers)
-    : EQ2_(EQ2), EQ3_(EQ3), SP1_(SP1), TR1_(TR1), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
-      journals_(EQ1, SP1, journalNumbers, year_), vat_(EQ2, EQ5, Dbf1, year_),
-      check_(EQ2, EQ4, Dbf1, year_, journals_, vat_), customers_(EQ2, SP1, Dbf1, year_) {}
+    : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
+      TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
+      journals_(queries.Journals, SP1_, journalNumbers, year_),
+      vat_(EQ2_, queries.VatAccount, Dbf1, year_),
+      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_),
+      customers_(EQ2_, SP1_, Dbf1, year_) {}
 
 void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
     ledger_ = ledger;
@@ -272,8 +263,8 @@ void PostingEngine::RollBackRow() {
 
 std::string PostingEngine::ErrorRecord(const std::string& message) const {
     return "ErrRec" + std::to_string(rowNumber_) + ". " + row_.VoucherNumber + " - " +
-           row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " + OneLine(message) +
-           "\r\n\r\n";
+           row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " +
+           text::OneLine(message) + "\r\n\r\n";
 }
 
 void PostingEngine::RejectRow(const std::string& message) {

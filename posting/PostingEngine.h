@@ -18,16 +18,15 @@ class TEQuery;
 class IBStoredProc;
 class IBTransaction;
 class DbfTable;
-class TF_INView;
 class ImportLedger;
+class PostingQueries;
+class PostingView;
 
 class PostingEngine {
 public:
-    // The main window's objects: EQ1 journals, EQ2 look-ups and inserts, EQ3 the duplicate
-    // test, EQ4 the posting group, EQ5 the VAT account; SP1 identifiers and journals; TR1 the
-    // one transaction; Dbf1 the posting table. RunReport and JournalNumbers belong to the window.
-    PostingEngine(TEQuery& EQ1, TEQuery& EQ2, TEQuery& EQ3, TEQuery& EQ4, TEQuery& EQ5,
-                  IBStoredProc& SP1, IBTransaction& TR1, DbfTable& Dbf1, TF_INView& view,
+    // queries: the main window's database objects; Dbf1 the posting table. RunReport and
+    // JournalNumbers belong to the window.
+    PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
                   std::string& RunReport, JournalNumbers& journalNumbers);
 
     // Posts the table Dbf1 is open on, from its current (first) record to its end. Asks the
@@ -72,7 +71,7 @@ private:
     IBStoredProc& SP1_;
     IBTransaction& TR1_;
     DbfTable& Dbf1_;
-    TF_INView& view_;
+    PostingView& view_;
     std::string& runReport_;
 
     WorkYear year_;

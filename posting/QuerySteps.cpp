@@ -26,13 +26,4 @@ int NextIdentifier(IBStoredProc& proc, const std::string& procedureName) {
     return proc.ParamByName("G").AsInteger();
 }
 
-std::string SqlLiteral(const std::string& text) {
-    std::string literal = "'";
-    for (char c : text) {
-        literal += c;
-        if (c == '\'') literal += '\'';
-    }
-    return literal + "'";
-}
-
 } // namespace query_steps

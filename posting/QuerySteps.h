@@ -22,7 +22,4 @@ int FieldInteger(TEQuery& query, const std::string& name);
 // Runs an identifier procedure and returns its output G.
 int NextIdentifier(IBStoredProc& proc, const std::string& procedureName);
 
-// The text as an SQL string literal: enclosed in apostrophes, inner apostrophes doubled.
-std::string SqlLiteral(const std::string& text);
-
 } // namespace query_steps

@@ -69,8 +69,8 @@ void VatAccounts::ResolveCurrencyAccounts(PostingRow& row) {
 
 std::string VatAccounts::CurrencyAccount(const std::string& account, const std::string& currency) {
     if (account.size() < 4 || account[0] == '?') return account;
-    const std::string prefix = SqlLiteral(account.substr(0, account.size() - 1) + "%");
-    const std::string name = SqlLiteral("%@" + currency + "%");
+    const std::string prefix = text::Quoted(account.substr(0, account.size() - 1) + "%");
+    const std::string name = text::Quoted("%@" + currency + "%");
     const std::string siblings =
         "select FO_KARTON from FOKONYV where FO_COMPLET='Y' and FO_EV=" + year_.Text +
         " and FO_KARTON like " + prefix + " and FO_TYP<>UPPER(FO_TYP)";

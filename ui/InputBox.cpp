@@ -1,6 +1,7 @@
 #include "ui/InputBox.h"
 
 #include "platform/Text.h"
+#include "ui/DialogAnswers.h"
 
 #include <QInputDialog>
 
@@ -12,7 +13,7 @@ bool InputBox::InputQuery(const std::string& caption, const std::string& prompt,
     dialog.setWindowTitle(QString::fromStdString(text::ToUtf8(caption)));
     dialog.setLabelText(QString::fromStdString(text::ToUtf8(prompt)));
     dialog.setTextValue(QString::fromStdString(text::ToUtf8(value)));
-    if (dialog.exec() != QDialog::Accepted) return false;
+    if (DialogAnswers::Exec(dialog) != QDialog::Accepted) return false;
     value = text::FromUtf8(dialog.textValue().toStdString());
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include "app/ImportType.h"
 #include "platform/Text.h"
+#include "ui/DialogAnswers.h"
+#include "ui/HostText.h"
 #include "ui/InputBox.h"
 #include "ui/TEMsg.h"
 #include "ui/edit/TEStr.h"
@@ -24,20 +26,13 @@
 
 namespace {
 
-QString Show(const std::string& win1250) {
-    QString s = QString::fromStdString(text::ToUtf8(win1250));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
-
 template <class W> W* Named(W* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
 
 QLabel* Label(const char* name, const std::string& caption, QWidget* parent) {
-    return Named(new QLabel(Show(caption), parent), name);
+    return Named(new QLabel(HostText(caption), parent), name);
 }
 
 } // namespace
@@ -49,8 +44,6 @@ MainWindow::MainWindow(std::vector<std::string> args, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The handler speaks through this window.
-    SetEStrMessageHandler(nullptr);
     if (busyCursor_) QApplication::restoreOverrideCursor();
 }
 
@@ -65,12 +58,12 @@ void MainWindow::BuildWidgets() {
     EStr1 = new TEStr(this, "EStr1");
     EStr1->setReadOnly(true);
     // The edit controls' errors go through the window's dialog, their notes to the plain box.
-    SetEStrMessageHandler([this](const std::string& text, bool isError) {
+    EStr1->OnMessage = [this](const std::string& text, bool isError) {
         if (isError)
             core_.ShowErrMsg(nullptr, text);
         else
             MessageBox(text);
-    });
+    };
     QFont bold = arial;
     bold.setBold(true);
     EStr1->setFont(bold);
@@ -83,12 +76,12 @@ void MainWindow::BuildWidgets() {
     // Typed text chooses a type; it never becomes an item.
     CmbTip->setInsertPolicy(QComboBox::NoInsert);
     for (const ImportType& type : ImportType::All())
-        CmbTip->addItem(Show(type.ItemText));
+        CmbTip->addItem(HostText(type.ItemText));
     CmbTip->setCurrentIndex(-1);
-    CmbTip->setEditText(Show(ImportType::InitialText()));
+    CmbTip->setEditText(HostText(ImportType::InitialText()));
 
     Button1 = Named(new QPushButton(QStringLiteral("I&MPORT"), this), "Button1");
-    Button2 = Named(new QPushButton(Show(W1250("&Kilépés")), this), "Button2");
+    Button2 = Named(new QPushButton(HostText(W1250("&Kilépés")), this), "Button2");
 
     Label4 = Label("Label4", "Honnan", this);
     Label2 = Label("Label2", "...", this);
@@ -239,26 +232,26 @@ void MainWindow::ShowDatabaseText(const std::string& text) {
 }
 
 void MainWindow::ShowExchangeFolder(const std::string& text) {
-    Label2->setText(Show(text));
+    Label2->setText(HostText(text));
 }
 
 void MainWindow::ShowDatabaseName(const std::string& text) {
-    Label1->setText(Show(text));
+    Label1->setText(HostText(text));
 }
 
 void MainWindow::ShowWorkList(const std::vector<std::string>& lines) {
     QStringList shown;
     for (const std::string& line : lines)
-        shown << Show(line);
+        shown << HostText(line);
     Memo1->setPlainText(shown.join(QLatin1Char('\n')));
 }
 
 void MainWindow::ShowLog(const std::string& text) {
-    Memo2->setPlainText(Show(text));
+    Memo2->setPlainText(HostText(text));
 }
 
 void MainWindow::ShowNotice(const std::string& text) {
-    Memo2->appendPlainText(Show(text));
+    Memo2->appendPlainText(HostText(text));
 }
 
 void MainWindow::SetProgressMax(int max) {
@@ -299,10 +292,11 @@ void MainWindow::ProcessMessages() {
 }
 
 void MainWindow::MessageBox(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), Show(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), HostText(text),
+                    QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    DialogAnswers::Exec(box);
 }
 
 int MainWindow::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) {

@@ -1,6 +1,8 @@
 #include "ui/TEMsg.h"
 
 #include "platform/Text.h"
+#include "ui/DialogAnswers.h"
+#include "ui/HostText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,10 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
-
-#include <deque>
-#include <exception>
 
 namespace {
 
@@ -21,12 +19,6 @@ const QString kButtonPrefix = QStringLiteral("EMSGFormButton");
 constexpr int kBorder = 2;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 9;
-
-// Answers queued by tests for the dialogs to come.
-std::deque<TEMsg::TAnswer>& Answers() {
-    static std::deque<TEMsg::TAnswer> answers;
-    return answers;
-}
 
 struct Sign {
     const char* Character;
@@ -50,14 +42,6 @@ Sign SignFor(TMsgDlgType typ, const std::string& buttons) {
         break;
     }
     return {"i", blue, false};
-}
-
-// Windows line breaks shown and copied with the host's.
-QString HostText(const std::string& win1250) {
-    QString s = QString::fromStdString(text::ToUtf8(win1250));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
 }
 
 void PaintBackground(QWidget& widget, const QColor& colour) {
@@ -185,21 +169,7 @@ int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::strin
         ~FreeForm() { form.reset(); }
     } freeForm{form_};
 
-    std::exception_ptr answerFailure;
-    if (!Answers().empty()) {
-        TAnswer answer = std::move(Answers().front());
-        Answers().pop_front();
-        QTimer::singleShot(0, form_.get(), [this, answer, &answerFailure] {
-            try {
-                answer(*form_);
-            } catch (...) {
-                answerFailure = std::current_exception();
-            }
-            if (form_->isVisible()) form_->reject();
-        });
-    }
-    form_->exec();
-    if (answerFailure) std::rethrow_exception(answerFailure);
+    DialogAnswers::Exec(*form_);
 
     if (OnAfterShow) {
         try {
@@ -209,26 +179,6 @@ int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::strin
         }
     }
     return chosen_;
-}
-
-void TEMsg::QueueAnswer(TAnswer answer) {
-    Answers().push_back(std::move(answer));
-}
-
-void TEMsg::QueueAnswer(int button) {
-    QueueAnswer([button](QDialog& dialog) {
-        if (auto* pushButton =
-                dialog.findChild<QPushButton*>(kButtonPrefix + QString::number(button)))
-            pushButton->click();
-    });
-}
-
-void TEMsg::ClearAnswers() {
-    Answers().clear();
-}
-
-std::size_t TEMsg::PendingAnswers() {
-    return Answers().size();
 }
 
 int ShowMsg(const std::string& text, const std::string& buttons) {

@@ -15,8 +15,6 @@ class QDialog;
 class TEMsg : public Component {
 public:
     using TNotifyEvent = std::function<void(TEMsg& sender)>;
-    // Acts on a dialog that is up (reads it, clicks a button or closes it).
-    using TAnswer = std::function<void(QDialog& dialog)>;
 
     // One button of the row: its caption and its width in pixels.
     struct Button {
@@ -28,19 +26,12 @@ public:
     explicit TEMsg(Component* owner = nullptr);
     ~TEMsg() override;
 
-    // Returns the number of the chosen button (1 to 10), 0 when closed without one.
+    // Returns the number of the chosen button (1 to 10), 0 when closed without one. Tests answer
+    // it through DialogAnswers.
     int ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons);
 
     // The buttons a list gives and the width of their row; items beyond the tenth are dropped.
     static std::vector<Button> ButtonRow(const std::string& buttons, int& rowWidth);
-
-    // Answers for the dialogs to come, in order: each runs once its dialog is up. A dialog the
-    // answer leaves open is closed without a button, so nothing waits for a person.
-    static void QueueAnswer(TAnswer answer);
-    // Presses the button with this number; 0 closes the dialog without one.
-    static void QueueAnswer(int button);
-    static void ClearAnswers();
-    static std::size_t PendingAnswers();
 
     // The window while it is shown, null otherwise.
     QDialog* Form() const { return form_.get(); }

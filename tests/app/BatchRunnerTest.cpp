@@ -1,21 +1,19 @@
 #include "app/BatchRunner.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
 
-class Batch : public ::testing::Test {
+class Batch : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        database_ = new TestDatabase;
-        database_->Execute("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
-                           "insert into FOKONYV values ('5211','X','Y',2013,'Anyag');");
+        CreateDatabase("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
+                       "insert into FOKONYV values ('5211','X','Y',2013,'Anyag');");
     }
-    static void TearDownTestSuite() { delete database_; }
 
     int Run(const std::vector<std::string>& args) {
         out.str({});
@@ -28,7 +26,7 @@ protected:
             content += l + "\r\n";
         return dir.Write("params.txt", content).string();
     }
-    std::string Params() { return Params({"Test db", dir.Folder(), database_->Path(), "start"}); }
+    std::string Params() { return Params({"Test db", dir.Folder(), db_->Path(), "start"}); }
     void WriteTable(const std::string& name, const std::string& voucher) {
         DbfWriter writer(DbfWriter::PostingColumns());
         writer.RowByName({{"BIZONYLAT", voucher},
@@ -41,10 +39,9 @@ protected:
         writer.Save(dir / name);
     }
     int Headers(const std::string& where) {
-        return std::stoi(database_->QueryValue("select count(*) from FEJLEC where " + where));
+        return std::stoi(db_->QueryValue("select count(*) from FEJLEC where " + where));
     }
 
-    inline static TestDatabase* database_ = nullptr;
     TempDir dir;
     std::ostringstream out, err;
 };

@@ -13,21 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The payroll program's layout; KDAT as a date column unless told otherwise.
 DbfWriter PayrollTable(char dateType = 'D') {
-    return DbfWriter({{"NAPLK", 'C', 10},
-                      {"TSOR", 'N', 5},
-                      {"BIZSZ", 'C', 15},
-                      {"TK", 'C', 1},
-                      {"ERTEK", 'N', 12, 2},
-                      {"SZLASZ", 'C', 10},
-                      {"KDAT", dateType, dateType == 'D' ? 8 : 11},
-                      {"ELLSZ", 'C', 10},
-                      {"AGKOD", 'C', 10},
-                      {"KOLTSN", 'C', 10},
-                      {"MUNKASZAM", 'C', 10},
-                      {"MEGNEV", 'C', 40},
-                      {"BIZK", 'C', 10}});
+    return DbfWriter(DbfWriter::PayrollColumns(dateType));
 }
 
 std::vector<std::string> Record(const std::string& tsor, const std::string& tk,

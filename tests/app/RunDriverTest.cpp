@@ -1,10 +1,10 @@
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
 #include "platform/Text.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +14,17 @@ namespace {
 
 using Row = std::map<std::string, std::string>;
 
-class RunDriver : public ::testing::Test {
+class RunDriver : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        database_ = new TestDatabase;
-        database_->Execute("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
-                           "insert into FOKONYV values ('5211','X','Y',2012,'Anyag');"
-                           "insert into AFA values ('27%',27,2012,'466','467');");
+        CreateDatabase("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
+                       "insert into FOKONYV values ('5211','X','Y',2012,'Anyag');"
+                       "insert into AFA values ('27%',27,2012,'466','467');");
     }
-    static void TearDownTestSuite() { delete database_; }
 
     void SetUp() override {
         form.ExchangeFolder = dir.Folder();
-        form.DB1.DatabaseName = database_->Path();
+        form.DB1.DatabaseName = db_->Path();
     }
     void TearDown() override { form.FormClose(); }
 
@@ -62,8 +60,8 @@ protected:
         form.CmbTipChange(ImportType::ForCode(code)->ItemText);
     }
     int Headers(const std::string& voucher) {
-        return std::stoi(database_->QueryValue(
-            "select count(*) from FEJLEC where FE_BIZONYLAT = '" + voucher + "'"));
+        return std::stoi(
+            db_->QueryValue("select count(*) from FEJLEC where FE_BIZONYLAT = '" + voucher + "'"));
     }
     bool Exists(const std::string& name) const { return fs::exists(dir / name); }
     std::string Archived(const std::string& name) const { return dir.Read("in_arch/" + name); }
@@ -74,7 +72,6 @@ protected:
         return texts;
     }
 
-    inline static TestDatabase* database_ = nullptr;
     TempDir dir;
     ScriptedView view;
     Component application;

@@ -3,27 +3,19 @@
 #include "db/IBQuery.h"
 #include "db/IBTransaction.h"
 #include "db/StatementCache.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/DatabaseTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class AttachmentTest : public ::testing::Test {
+class AttachmentTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("insert into UGYFEL (UG_ID, UG_ROVID) values (1, 'ONE')");
+        CreateDatabase("insert into UGYFEL (UG_ID, UG_ROVID) values (1, 'ONE')");
         db_->Db().Disconnect();
     }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
-    }
-    static TestDatabase* db_;
 };
-
-TestDatabase* AttachmentTest::db_ = nullptr;
 
 // A second connection to the same file, as another program would have.
 struct Other {

@@ -2,8 +2,8 @@
 #include "db/IBQuery.h"
 #include "db/TEQuery.h"
 #include "platform/DateTime.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -16,52 +16,34 @@ namespace {
 
 // The program's folder is a temporary one; the component is owned by the main window, which the
 // application owns, so it logs into <folder>/Logs/ExecSql when that folder exists.
-class ExecSqlLogTest : public ::testing::Test {
+class ExecSqlLogTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("create table T (A integer, B varchar(20), AB integer)");
-    }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
+        CreateDatabase("create table T (A integer, B varchar(20), AB integer)");
     }
     void SetUp() override {
-        savedFolder_ = TEQuery::ExeFolder;
-        TEQuery::ExeFolder = exe_.Path().string();
-        TEQuery::Application = &app_;
-        TEQuery::LogClock = [] {
+        log_.ExeFolder = exe_.Path().string();
+        log_.LogClock = [] {
             return datetime::EncodeDate(2026, 3, 3) + datetime::EncodeTime(14, 5, 59);
         };
-        eq_ = std::make_unique<TEQuery>("EQ1", &window_);
+        eq_ = std::make_unique<TEQuery>("EQ1", &window_, &log_);
         eq_->SetXQuery(&ib_);
         logs_ = exe_.Path() / "Logs" / "ExecSql";
         fs::create_directories(logs_);
-    }
-    void TearDown() override {
-        TEQuery::ExeFolder = savedFolder_;
-        TEQuery::Application = nullptr;
-        TEQuery::LogClock = [] { return datetime::Now(); };
-        TEQuery::ExecSqlCountSql.clear();
-        TEQuery::ExecSqlLogSuffix.clear();
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
     }
     std::string Log(const std::string& name) const {
         std::ifstream in(logs_ / name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    static TestDatabase* db_;
     TempDir exe_;
     fs::path logs_;
-    std::string savedFolder_;
     Component app_{"Application"};
+    SqlLogSettings log_{&app_};
     Component window_{"F_IN", &app_};
     IBQuery ib_{db_->Db(), db_->Tr(), "IB1", &window_};
     std::unique_ptr<TEQuery> eq_;
 };
-
-TestDatabase* ExecSqlLogTest::db_ = nullptr;
 
 TEST_F(ExecSqlLogTest, SucceedingStatementIsLoggedWithItsValuesFilledIn) {
     eq_->SetSQL({"insert into T (A,B)", "values (:A,:B)"});
@@ -139,7 +121,7 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
     EXPECT_FALSE(fs::exists(exe_.Path() / "Logs"));
 
     fs::create_directories(logs_);
-    TEQuery loose("EQ9");
+    TEQuery loose("EQ9", nullptr, &log_);
     loose.SetXQuery(&ib_);
     loose.ExecSQL();
     EXPECT_FALSE(fs::exists(logs_ / "sql.log"));
@@ -151,11 +133,11 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
 }
 
 TEST_F(ExecSqlLogTest, SuffixAndCountLine) {
-    TEQuery::ExecSqlLogSuffix = "_x";
-    TEQuery::ExecSqlCountSql = "select count(*) as RCNT from T where A = 9";
+    log_.ExecSqlLogSuffix = "_x";
+    log_.ExecSqlCountSql = "select count(*) as RCNT from T where A = 9";
     eq_->SetSQLText("insert into T (A) values (9)");
     eq_->ExecSQL();
-    EXPECT_EQ(TEQuery::ExecSqlLastCount, 1);
+    EXPECT_EQ(log_.ExecSqlLastCount, 1);
     // After a failed statement the count line still goes to the success file.
     eq_->SetSQLText("insert into NO_SUCH_TABLE (A) values (9)");
     EXPECT_THROW(eq_->ExecSQL(), DbError);

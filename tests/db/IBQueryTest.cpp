@@ -6,7 +6,7 @@
 #include "db/StatementCache.h"
 #include "platform/DateTime.h"
 #include "platform/Text.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/DatabaseTest.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +14,19 @@
 
 namespace {
 
-class IBQueryTest : public ::testing::Test {
+class IBQueryTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('A25', 25, 2012, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('A25', 27, 2013, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('a5', 5, 2013, '466', '467');"
-                     "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
-                     "values ('AM', 0, 2013, null, '467');");
+        CreateDatabase("insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('A25', 25, 2012, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('A25', 27, 2013, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('a5', 5, 2013, '466', '467');"
+                       "insert into AFA (AF_NEV, AF_ERTEK, AF_EV, AF_VT466, AF_BK467) "
+                       "values ('AM', 0, 2013, null, '467');");
     }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
-    }
-    void TearDown() override {
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
-    }
-    static TestDatabase* db_;
 };
-
-TestDatabase* IBQueryTest::db_ = nullptr;
 
 TEST_F(IBQueryTest, LookUpByParametersReadsTheRowByFieldName) {
     IBQuery q(db_->Db(), db_->Tr(), "IB1");
@@ -294,6 +283,30 @@ TEST_F(IBQueryTest, BadInputGivesTheDatabasesMessageOrNamesWhatIsMissing) {
         EXPECT_EQ(e.SqlState, "22001") << e.what();
         EXPECT_NE(std::string(e.what()).find("truncation"), std::string::npos) << e.what();
     }
+}
+
+// The statement prepares, then its result turns out unreadable: the prepared statement must go
+// with the error. The engine lists every statement an attachment still holds.
+TEST_F(IBQueryTest, UnreadableResultFailsAfterPreparingAndLeavesNothingBehind) {
+    db_->Execute("create table ARRAYS (ID integer, A integer[3])");
+    const std::string held = "select count(*) from MON$STATEMENTS "
+                             "where MON$ATTACHMENT_ID = current_connection";
+    const std::string before = db_->QueryValue(held);
+    IBQuery q(db_->Db(), db_->Tr(), "IB1");
+    const long prepared = db_->Db().Statements().PrepareCount();
+    q.SetSQLText("select ID, A from ARRAYS");
+    try {
+        q.Open();
+        FAIL() << "an array column cannot be read";
+    } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("array"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(db_->Db().Statements().PrepareCount(), prepared);
+    EXPECT_EQ(db_->QueryValue(held), before);
+    EXPECT_FALSE(q.Active());
+    q.SetSQLText("select count(*) as N from ARRAYS");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("N")->AsInteger(), 0);
 }
 
 TEST_F(IBQueryTest, StoredProceduresGiveIdentifiersAndJournals) {

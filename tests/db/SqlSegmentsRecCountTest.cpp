@@ -2,7 +2,7 @@
 // the statement into a count.
 #include "db/IBQuery.h"
 #include "db/TEQuery.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/DatabaseTest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +10,15 @@
 
 namespace {
 
-class RecCountTest : public ::testing::Test {
+class RecCountTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase(false);
-        db_->Execute("create table CNT_T (A integer, B varchar(10));"
-                     "insert into CNT_T values (1, 'x');"
-                     "insert into CNT_T values (2, 'y');"
-                     "insert into CNT_T values (3, 'z');"
-                     "insert into CNT_T values (4, 'z');");
-    }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
-    }
-    void TearDown() override {
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
+        CreateDatabase("create table CNT_T (A integer, B varchar(10));"
+                       "insert into CNT_T values (1, 'x');"
+                       "insert into CNT_T values (2, 'y');"
+                       "insert into CNT_T values (3, 'z');"
+                       "insert into CNT_T values (4, 'z');",
+                       false);
     }
 
     int CountInTransaction(const std::string& sql) {
@@ -34,11 +27,7 @@ protected:
         check.Open();
         return check.FieldByName("N")->AsInteger();
     }
-
-    static TestDatabase* db_;
 };
-
-TestDatabase* RecCountTest::db_ = nullptr;
 
 } // namespace
 

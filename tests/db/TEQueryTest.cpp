@@ -1,7 +1,7 @@
 #include "db/TEQuery.h"
 #include "db/DbError.h"
 #include "db/IBQuery.h"
-#include "tests/support/TestDatabase.h"
+#include "tests/support/DatabaseTest.h"
 
 #include <gtest/gtest.h>
 
@@ -78,27 +78,19 @@ void ExpectNeutral(TEQuery& eq) {
     EXPECT_EQ(fired, 0);
 }
 
-class TEQueryTest : public ::testing::Test {
+class TEQueryTest : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        db_ = new TestDatabase;
-        db_->Execute("insert into FELCSOP values ('x', '1', 'one');"
-                     "insert into FELCSOP values ('x', '2', 'two');"
-                     "insert into FELCSOP values ('y', '2', 'three');"
-                     "insert into FELCSOP values ('x', '0', 'zero');");
-    }
-    static void TearDownTestSuite() {
-        delete db_;
-        db_ = nullptr;
+        CreateDatabase("insert into FELCSOP values ('x', '1', 'one');"
+                       "insert into FELCSOP values ('x', '2', 'two');"
+                       "insert into FELCSOP values ('y', '2', 'three');"
+                       "insert into FELCSOP values ('x', '0', 'zero');");
     }
     void SetUp() override {
         ib_ = std::make_unique<IBQuery>(db_->Db(), db_->Tr(), "IB1");
         eq_.SetXQuery(ib_.get());
         eq_.SetSQLText("select CS_CSOPORT, CS_KARTON, CS_ELLEN from FELCSOP\r\n"
                        "order by CS_ELLEN");
-    }
-    void TearDown() override {
-        if (db_->Tr().InTransaction()) db_->Tr().Rollback();
     }
     // Records the notifications by name.
     void Record() {
@@ -125,13 +117,10 @@ protected:
     }
     std::string Take() { return std::exchange(log_, std::string()); }
 
-    static TestDatabase* db_;
     std::unique_ptr<IBQuery> ib_;
     TEQuery eq_{"EQ1"};
     std::string log_;
 };
-
-TestDatabase* TEQueryTest::db_ = nullptr;
 
 TEST(TEQueryNeutralTest, NoWrappedDatasetGivesNeutralResults) {
     TEQuery eq("EQ1");
@@ -171,17 +160,16 @@ TEST(TEQueryNeutralTest, LogFolderComesFromTheOwnerChain) {
     Component app("Application");
     Component window("F_IN", &app);
     Component loose("Loose");
-    const std::string saved = TEQuery::ExeFolder;
-    TEQuery::Application = &app;
-    TEQuery::ExeFolder = "/opt/zefor";
-    TEQuery owned("EQ1", &window), unowned("EQ2"), elsewhere("EQ3", &loose);
-    TEQuery::ExeFolder = "c:\\zefor\\";
-    TEQuery backslash("EQ4", &window);
-    TEQuery::ExeFolder = "";
-    TEQuery empty("EQ5", &app);
-    TEQuery::ExeFolder = saved;
-    TEQuery::Application = nullptr;
+    SqlLogSettings log(&app);
+    log.ExeFolder = "/opt/zefor";
+    TEQuery owned("EQ1", &window, &log), unowned("EQ2", nullptr, &log),
+        elsewhere("EQ3", &loose, &log), withoutLog("EQ6", &window);
+    log.ExeFolder = "c:\\zefor\\";
+    TEQuery backslash("EQ4", &window, &log);
+    log.ExeFolder = "";
+    TEQuery empty("EQ5", &app, &log);
     EXPECT_EQ(owned.LogFolder, "/opt/zefor\\Logs\\ExecSql\\");
+    EXPECT_EQ(withoutLog.LogFolder, "");
     EXPECT_EQ(unowned.LogFolder, "");
     EXPECT_EQ(elsewhere.LogFolder, "");
     EXPECT_EQ(backslash.LogFolder, "c:\\zefor\\Logs\\ExecSql\\");

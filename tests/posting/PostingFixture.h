@@ -1,16 +1,14 @@
 #pragma once
 // A posting engine wired to a real embedded database and real dBase files, as the main window
 // wires it, with a small chart of accounts, VAT codes, posting groups and translations for 2012.
-#include "db/IBQuery.h"
-#include "db/IBStoredProc.h"
-#include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
+#include "posting/PostingQueries.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +16,9 @@
 #include <string>
 #include <vector>
 
-class PostingFixture : public ::testing::Test {
+class PostingFixture : public DatabaseTest {
 protected:
     using Row = std::map<std::string, std::string>;
-
-    static void SetUpTestSuite() { database_ = new TestDatabase; }
-    static void TearDownTestSuite() {
-        delete database_;
-        database_ = nullptr;
-    }
 
     void SetUp() override {
         Db().Execute(
@@ -51,11 +43,7 @@ protected:
                      "insert into FELCSOP values ('ROVID','38','');");
     }
 
-    void TearDown() override {
-        if (Db().Tr().InTransaction()) Db().Tr().Rollback();
-    }
-
-    TestDatabase& Db() { return *database_; }
+    TestDatabase& Db() { return *db_; }
     std::string Value(const std::string& sql) { return Db().QueryValue(sql); }
     int Count(const std::string& table, const std::string& where = "1=1") {
         return std::stoi(Value("select count(*) from " + table + " where " + where));
@@ -105,27 +93,11 @@ protected:
         return columns;
     }
 
-    inline static TestDatabase* database_ = nullptr;
-
     TempDir Files;
-    IBQuery IB1{Db().Db(), Db().Tr(), "IB1"}, IB2{Db().Db(), Db().Tr(), "IB2"},
-        IB3{Db().Db(), Db().Tr(), "IB3"}, IB4{Db().Db(), Db().Tr(), "IB4"},
-        IB5{Db().Db(), Db().Tr(), "IB5"};
-    TEQuery EQ1{"EQ1"}, EQ2{"EQ2"}, EQ3{"EQ3"}, EQ4{"EQ4"}, EQ5{"EQ5"};
-    IBStoredProc SP1{Db().Db(), Db().Tr(), "SP1"};
+    PostingQueries Queries{Db().Db(), Db().Tr()};
     DbfTable Dbf1{"Dbf1"};
     ScriptedView View;
     std::string RunReport;
     JournalNumbers Journals;
-    PostingEngine Engine{EQ1, EQ2, EQ3, EQ4, EQ5, SP1, Db().Tr(), Dbf1, View, RunReport, Journals};
-
-    struct Wiring {
-        Wiring(PostingFixture& f) {
-            f.EQ1.SetXQuery(&f.IB1);
-            f.EQ2.SetXQuery(&f.IB2);
-            f.EQ3.SetXQuery(&f.IB3);
-            f.EQ4.SetXQuery(&f.IB4);
-            f.EQ5.SetXQuery(&f.IB5);
-        }
-    } wiring_{*this};
+    PostingEngine Engine{Queries, Dbf1, View, RunReport, Journals};
 };

@@ -98,3 +98,19 @@ std::vector<DbfColumn> DbfWriter::PostingColumns(bool withVatDate) {
 void DbfWriter::CreatePostingTable(const std::filesystem::path& path, bool withVatDate) {
     DbfWriter(PostingColumns(withVatDate)).Save(path);
 }
+
+std::vector<DbfColumn> DbfWriter::PayrollColumns(char dateType) {
+    return {{"NAPLK", 'C', 10},
+            {"TSOR", 'N', 5},
+            {"BIZSZ", 'C', 15},
+            {"TK", 'C', 1},
+            {"ERTEK", 'N', 12, 2},
+            {"SZLASZ", 'C', 10},
+            {"KDAT", dateType, dateType == 'D' ? 8 : 11},
+            {"ELLSZ", 'C', 10},
+            {"AGKOD", 'C', 10},
+            {"KOLTSN", 'C', 10},
+            {"MUNKASZAM", 'C', 10},
+            {"MEGNEV", 'C', 40},
+            {"BIZK", 'C', 10}};
+}

@@ -38,6 +38,9 @@ public:
     static std::vector<DbfColumn> PostingColumns(bool withVatDate = true);
     // Writes an empty common posting table (creating its folder).
     static void CreatePostingTable(const std::filesystem::path& path, bool withVatDate = true);
+    // The columns of the payroll program's source table; KDAT of the type given (D, or C to
+    // carry a date as text).
+    static std::vector<DbfColumn> PayrollColumns(char dateType = 'D');
 
 private:
     std::vector<DbfColumn> columns_;

@@ -1,12 +1,11 @@
 #pragma once
 // A fresh embedded Firebird database for tests, in its own temporary folder: dialect 3, character
 // set WIN1250, with the accounting schema (db/schema.sql) applied. It is dropped when the object
-// goes. Creating one takes a moment, so share one per test suite where the tests allow it:
+// goes. Creating one takes a moment, so a suite shares one (tests/support/DatabaseTest.h):
 //
-//     static TestDatabase* db;                      // in SetUpTestSuite: db = new TestDatabase;
-//     db->Execute("insert into AFA (...) values (...)");     // reference rows, committed
-//     IBQuery q(db->Db(), db->Tr(), "IB1");          // the connection and its transaction
-//     std::string n = db->QueryValue("select count(*) from FEJLEC");
+//     db_->Execute("insert into AFA (...) values (...)");     // reference rows, committed
+//     IBQuery q(db_->Db(), db_->Tr(), "IB1");        // the connection and its transaction
+//     std::string n = db_->QueryValue("select count(*) from FEJLEC");
 //
 // Only one process may open an embedded database file; Path() gives the file for a test that
 // builds its own connection (several connections inside one process are fine).

@@ -21,7 +21,6 @@ class EStrPickListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QtApp();
-        SetEStrMessageHandler([](const std::string&, bool) {});
         form = std::make_unique<QWidget>();
         form->resize(400, 300);
         auto* start = new QPushButton("start", form.get());
@@ -34,15 +33,14 @@ protected:
         e1->SetComboMode(true);
         e1->SetComboItems({"A", "B", "C"});
         e2 = new TEStr(form.get(), "E2");
+        for (TEStr* e : {e1, e2})
+            e->OnMessage = [](const std::string&, bool) {};
         e2->setGeometry(20, 150, 120, 20);
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
-    void TearDown() override {
-        form.reset();
-        SetEStrMessageHandler(nullptr);
-    }
+    void TearDown() override { form.reset(); }
 
     void Enter(QWidget* w) {
         w->setFocus(Qt::TabFocusReason);

@@ -23,9 +23,6 @@ class EStrTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QtApp();
-        SetEStrMessageHandler([this](const std::string& text, bool isError) {
-            messages.push_back({text, isError});
-        });
         form = std::make_unique<QWidget>();
         form->resize(400, 300);
         // Takes the first focus, so that every entry into a field below is a real one.
@@ -34,6 +31,10 @@ protected:
         e1 = new TEStr(form.get(), "E1");
         e2 = new TEStr(form.get(), "E2");
         e3 = new TEStr(form.get(), "E3");
+        for (TEStr* e : {e1, e2, e3})
+            e->OnMessage = [this](const std::string& text, bool isError) {
+                messages.push_back({text, isError});
+            };
         e1->setGeometry(10, 40, 120, 20);
         e2->setGeometry(10, 80, 120, 20);
         e3->setGeometry(10, 120, 120, 20);
@@ -41,10 +42,7 @@ protected:
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
-    void TearDown() override {
-        form.reset();
-        SetEStrMessageHandler(nullptr);
-    }
+    void TearDown() override { form.reset(); }
 
     void Enter(TEStr* e) {
         e->setFocus(Qt::TabFocusReason);

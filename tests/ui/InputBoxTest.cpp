@@ -2,12 +2,11 @@
 
 #include "platform/Text.h"
 #include "tests/ui/QtApp.h"
+#include "ui/DialogAnswers.h"
 
-#include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -21,8 +20,8 @@ struct Seen {
 
 // Once the input box is up: note what it shows, type answer (if any) and press Enter or Escape.
 void AnswerNextBox(Seen& seen, const QString* answer, bool ok) {
-    QTimer::singleShot(0, [&seen, answer, ok] {
-        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    DialogAnswers::Queue([&seen, answer, ok](QDialog& dialog) {
+        auto* box = qobject_cast<QInputDialog*>(&dialog);
         ASSERT_NE(box, nullptr);
         seen = {box->windowTitle(), box->labelText(), box->textValue()};
         auto* edit = box->findChild<QLineEdit*>();

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/QtApp.h"
+#include "ui/DialogAnswers.h"
 #include "ui/TEMsg.h"
 #include "ui/edit/TEStr.h"
 
@@ -17,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
@@ -28,18 +28,14 @@
 
 namespace {
 
-// Presses OK on the next plain message box once it is up, noting its text.
+// Presses OK on the next dialog, which must be a plain message box, noting its text.
 void AnswerMessageBox(QString& seen) {
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, &seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) return;
-        poll->stop();
-        poll->deleteLater();
+    DialogAnswers::Queue([&seen](QDialog& dialog) {
+        auto* box = qobject_cast<QMessageBox*>(&dialog);
+        ASSERT_NE(box, nullptr) << "not a plain message box";
         seen = box->text();
         box->button(QMessageBox::Ok)->click();
     });
-    poll->start(10);
 }
 
 QString DialogText(QDialog& dialog) {
@@ -51,10 +47,10 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QtApp();
-        TEMsg::ClearAnswers();
+        DialogAnswers::Clear();
         std::filesystem::create_directory(dir / "exchange");
     }
-    void TearDown() override { EXPECT_EQ(TEMsg::PendingAnswers(), 0u); }
+    void TearDown() override { EXPECT_EQ(DialogAnswers::Pending(), 0u); }
 
     template <class W> W* Find(MainWindow& window, const char* name) {
         W* widget = window.findChild<W*>(name);
@@ -124,15 +120,10 @@ TEST_F(MainWindowTest, ShowsEveryElementWithItsCaption) {
     EXPECT_EQ(edit->IOTextOptions(), TEStrFormatOptions{e_Trim});
 
     // The field's tab-stop note is a plain message box, not the message dialog.
-    bool dialogShown = false;
-    TEMsg::QueueAnswer([&dialogShown](QDialog&) { dialogShown = true; });
     QString note;
     AnswerMessageBox(note);
     QTest::keyClick(edit, Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(note, "TabStop is disabled");
-    EXPECT_FALSE(dialogShown);
-    EXPECT_EQ(TEMsg::PendingAnswers(), 1u);
-    TEMsg::ClearAnswers();
     for (const char* memo : {"Memo1", "Memo2"})
         EXPECT_TRUE(Find<QPlainTextEdit>(window, memo)->isReadOnly()) << memo;
     EXPECT_EQ(Find<QPlainTextEdit>(window, "Memo1")->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -201,14 +192,14 @@ TEST_F(MainWindowTest, StartUpRunsOnceShownEvenIfTheWindowIsNeverActivated) {
 TEST_F(MainWindowTest, StartUpWithInvoiceFilesReportsAFailedConnection) {
     Touch("feladas01.dbf");
     QString errorText, caption;
-    TEMsg::QueueAnswer([&](QDialog& dialog) {
+    DialogAnswers::Queue([&](QDialog& dialog) {
         caption = dialog.windowTitle();
         errorText = DialogText(dialog);
         dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
     });
     MainWindow window({Params("Demo", "nostart")});
     Start(window);
-    ASSERT_TRUE(QTest::qWaitFor([] { return TEMsg::PendingAnswers() == 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return DialogAnswers::Pending() == 0; }, 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !errorText.isEmpty(); }, 10000));
     EXPECT_EQ(caption, "Error");
     EXPECT_TRUE(errorText.contains("\n( .F_IN - ")) << errorText.toStdString();
@@ -245,7 +236,7 @@ TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
 
     bool lockedDuringRun = false, busyDuringRun = false, openAfterCloseRequest = false;
     QString first, second;
-    TEMsg::QueueAnswer([&](QDialog& dialog) {
+    DialogAnswers::Queue([&](QDialog& dialog) {
         first = DialogText(dialog);
         lockedDuringRun = !import->isEnabled() && !quit->isEnabled() && !types->isEnabled();
         busyDuringRun = QApplication::overrideCursor() &&
@@ -254,7 +245,7 @@ TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
         openAfterCloseRequest = window.isVisible();
         dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
     });
-    TEMsg::QueueAnswer([&](QDialog& dialog) {
+    DialogAnswers::Queue([&](QDialog& dialog) {
         second = DialogText(dialog);
         dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
     });

@@ -1,4 +1,5 @@
 #include "ui/TEMsg.h"
+#include "ui/DialogAnswers.h"
 
 #include "platform/Text.h"
 #include "tests/ui/QtApp.h"
@@ -59,7 +60,7 @@ Seen Look(QDialog& dialog) {
 
 // Looks at the next dialog, then presses the button with this number (0: Escape).
 void AnswerAfterLooking(Seen& seen, int button) {
-    TEMsg::QueueAnswer([&seen, button](QDialog& dialog) {
+    DialogAnswers::Queue([&seen, button](QDialog& dialog) {
         seen = Look(dialog);
         if (button == 0) {
             QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -75,9 +76,9 @@ class TEMsgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QtApp();
-        TEMsg::ClearAnswers();
+        DialogAnswers::Clear();
     }
-    void TearDown() override { EXPECT_EQ(TEMsg::PendingAnswers(), 0u); }
+    void TearDown() override { EXPECT_EQ(DialogAnswers::Pending(), 0u); }
 };
 
 TEST_F(TEMsgTest, QuestionShowsBlueQuestionMarkAndReturnsTheButtonPressed) {
@@ -220,7 +221,7 @@ TEST_F(TEMsgTest, AfterShowSeesTheChosenButtonAndTheMenuCopiesTheText) {
         throw std::runtime_error("handler failure is swallowed");
     };
     QString copied;
-    TEMsg::QueueAnswer([&copied](QDialog& dialog) {
+    DialogAnswers::Queue([&copied](QDialog& dialog) {
         QAction* copy = nullptr;
         for (QAction* action : dialog.actions())
             if (action->text() == "Copy message to clipboard") copy = action;

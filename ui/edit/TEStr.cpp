@@ -16,26 +16,6 @@ namespace {
 
 constexpr int kButtonWidth = 15;
 
-TEStrMessageHandler& MessageHandler() {
-    static TEStrMessageHandler handler;
-    return handler;
-}
-
-void ShowEStrMessage(const std::string& text, bool isError) {
-    try {
-        if (MessageHandler()) {
-            MessageHandler()(text, isError);
-        } else if (isError) {
-            QMessageBox::critical(nullptr, "Error", QString::fromStdString(text::ToUtf8(text)));
-        } else {
-            QMessageBox::information(nullptr, QApplication::applicationName(),
-                                     QString::fromStdString(text::ToUtf8(text)));
-        }
-    } catch (...) {
-        // A message that cannot be shown must not take the field down.
-    }
-}
-
 QString Qt8(const std::string& win1250) {
     return QString::fromStdString(text::ToUtf8(win1250));
 }
@@ -73,10 +53,6 @@ char TypedChar(const QKeyEvent* e) {
 
 } // namespace
 
-void SetEStrMessageHandler(TEStrMessageHandler handler) {
-    MessageHandler() = std::move(handler);
-}
-
 TEStr::TEStr(QWidget* owner, const std::string& name) : QLineEdit(owner), owner_(owner) {
     setObjectName(QString::fromStdString(name));
     QFont f("Arial");
@@ -91,6 +67,20 @@ TEStr::~TEStr() {
     delete label_.data();
     // The list lives on the form; it must not outlast the field whose handlers it calls.
     delete pickList_.data();
+}
+
+void TEStr::ShowMessage(const std::string& text, bool isError) {
+    try {
+        if (OnMessage) {
+            OnMessage(text, isError);
+        } else if (isError) {
+            QMessageBox::critical(nullptr, "Error", Qt8(text));
+        } else {
+            QMessageBox::information(nullptr, QApplication::applicationName(), Qt8(text));
+        }
+    } catch (...) {
+        // A message that cannot be shown must not take the field down.
+    }
 }
 
 std::string TEStr::Name() const {
@@ -155,11 +145,11 @@ void TEStr::SetIOText(const std::string& value) {
 }
 
 void TEStr::SetCharSet(const std::string& value) {
-    conversion_.SetCharSet(value, [](const std::string& m) { ShowEStrMessage(m, true); });
+    conversion_.SetCharSet(value, [this](const std::string& m) { ShowMessage(m, true); });
 }
 
 void TEStr::SetCharSetDisabled(const std::string& value) {
-    conversion_.SetCharSetDisabled(value, [](const std::string& m) { ShowEStrMessage(m, true); });
+    conversion_.SetCharSetDisabled(value, [this](const std::string& m) { ShowMessage(m, true); });
 }
 
 void TEStr::SetCaption(const std::string& value) {
@@ -262,7 +252,7 @@ bool TEStr::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
     if (key == Qt::Key_F5 || (key == Qt::Key_T && ctrl)) {
         SetTabStop(!TabStop());
-        ShowEStrMessage(TabStop() ? "TabStop is enabled" : "TabStop is disabled", false);
+        ShowMessage(TabStop() ? "TabStop is enabled" : "TabStop is disabled", false);
         return true;
     }
     if (enter && (modifiers & Qt::ShiftModifier) && OwnerIsForm()) {

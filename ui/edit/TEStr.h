@@ -25,10 +25,9 @@ class TEStr;
 using TEStrGetTextEvent = std::function<void(TEStr& sender, std::string& txt)>;
 using TEStrNotifyEvent = std::function<void(TEStr& sender)>;
 
-// Where the fields' messages go: the plain box of the tab-stop toggle (isError false) and the
-// error with one OK button of a bad character set. Without a handler a Qt message box shows it.
+// Where a field's messages go: the plain box of the tab-stop toggle (isError false) and the
+// error with one OK button of a bad character set.
 using TEStrMessageHandler = std::function<void(const std::string& text, bool isError)>;
-void SetEStrMessageHandler(TEStrMessageHandler handler);
 
 class TEStr : public QLineEdit {
     Q_OBJECT
@@ -110,6 +109,8 @@ public:
     TEStrNotifyEvent OnEnter;
     TEStrNotifyEvent OnExit;
     TEStrNotifyEvent OnDblClick;
+    // Set by the window the field is on; without it a Qt message box shows the message.
+    TEStrMessageHandler OnMessage;
 
     // "self" takes the current text; empty means zero on a number field.
     void ClearDefault(const std::string& value);
@@ -132,6 +133,7 @@ private:
     bool OwnerIsForm() const;
     void MoveFocus(bool next);
     void Notify(const TEStrNotifyEvent& handler);
+    void ShowMessage(const std::string& text, bool isError);
     std::string ComboItemsText() const;
     bool HasEmptyItem() const;
 
