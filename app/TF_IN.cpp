@@ -188,6 +188,12 @@ void TF_IN::Button1Click(Component* sender) {
         lastRun_.EndedEarly = true;
         lastRun_.Failure = e.what();
     }
+    try {
+        // A file stopped midway is free for whichever run comes next.
+        Ledger.Release();
+    } catch (const std::exception&) {
+        // Only a lost connection fails to let go, and it holds nothing any more.
+    }
     // Told once the run is over, so that no file's log covers them.
     for (const std::string& notice : notices)
         view_.ShowNotice(notice);
@@ -381,7 +387,7 @@ bool TF_IN::Archive(Component* sender, const InputArchive& archive, const std::s
     ++lastRun_.FilesPosted;
     if (key.empty()) return WriteRunLog(sender, archive, true, name, kEndOfImport);
     try {
-        Ledger.Finish(key);
+        Ledger.Finish(key, Engine.Progress().Counts);
     } catch (const std::exception&) {
         // Every row is in and the file archived; an unfinished record only means that the same
         // content, dropped again, is taken up with nothing left to post.
@@ -398,7 +404,7 @@ bool TF_IN::OpenLedger() {
         // The database cannot be reached: every file fails as it always did.
         return false;
     }
-    ledgerNotice_ = "The bookkeeping tables INZ_FILE and INZ_REJECT are missing and cannot be "
+    ledgerNotice_ = "The bookkeeping tables INZ_FILE and INZ_ROW are missing and cannot be "
                     "created (" +
                     why + "): a run that is stopped cannot be resumed.";
     ShowMsg(ledgerNotice_);
@@ -422,9 +428,6 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
         if (!repost) throw FileRefused(posted + "; it is not posted again.");
         again = true;
     } else if (found) {
-        if (Ledger.HeldByOther(*found))
-            throw FileLeftAlone(name + " is being posted by another import (the same content " +
-                                "as " + found->Name + "); it is left alone.");
         const FileProgress& progress = found->Progress;
         if (progress.RowsDone > rows)
             throw std::runtime_error("The bookkeeping record of " + name + " says " +
@@ -437,8 +440,8 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
                                      std::to_string(progress.Previous.HeaderId) +
                                      ", which does not exist; nothing of it is posted.");
         if (!Ledger.Resume(*found))
-            throw FileLeftAlone(name + " was taken up by another import meanwhile; it is left "
-                                       "alone.");
+            throw FileLeftAlone(name + " is being posted by another import (the same content " +
+                                "as " + found->Name + "); it is left alone.");
         if (progress.RowsDone > 0)
             resumeNote_ = "Resumed after row " + std::to_string(progress.RowsDone) + " of " +
                           std::to_string(rows) + ": an earlier run started on " +
@@ -446,7 +449,7 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
         return progress;
     }
     if (!Ledger.Begin(entry, again))
-        throw FileLeftAlone(name + " was taken up by another import meanwhile; it is left alone.");
+        throw FileLeftAlone(name + " is being posted by another import; it is left alone.");
     return {};
 }
 

@@ -2,9 +2,10 @@
 
 #include "db/DbError.h"
 #include "db/IBDatabase.h"
-#include "db/IBTransaction.h"
 #include "db/LedgerSchema.h"
 #include "platform/Text.h"
+
+#include <vector>
 
 namespace {
 
@@ -16,19 +17,19 @@ std::vector<std::string> Statements(const std::string& script) {
     return statements;
 }
 
-const char* const kAdvance =
-    "update INZ_FILE set IF_LAST_ROW=:ROW, IF_YEAR=:YEAR, IF_HEADER_ID=:HEADER, "
-    "IF_VOUCHER=:VOUCHER, IF_CUSTOMER=:CUSTOMER, IF_TOTAL=:TOTAL, IF_ACCOUNT=:ACCOUNT, "
-    "IF_DIRECTION=:DIRECTION, IF_ISSUED=:ISSUED, IF_CU_SHORT=:CU_SHORT, IF_CU_ACCOUNT=:CU_ACCOUNT, "
-    "IF_CU_COMPANY=:CU_COMPANY, IF_CU_TAX=:CU_TAX, IF_CU_BANK=:CU_BANK, IF_POSTED=:POSTED, "
-    "IF_FLAGGED=:FLAGGED, "
-    "IF_REJECTED=:REJECTED, IF_VOUCHERS=:VOUCHERS, IF_CUSTOMERS=:CUSTOMERS, "
-    "IF_JOURNALS=:JOURNALS where IF_KEY=:K and IF_LAST_ROW=:BEFORE and IF_STATE='running'";
+const char* const kInsertRow =
+    "insert into INZ_ROW (IR_KEY, IR_ROW, IR_TEXT, IR_YEAR, IR_HEADER_ID, IR_VOUCHER, "
+    "IR_CUSTOMER, IR_TOTAL, IR_ACCOUNT, IR_DIRECTION, IR_ISSUED, IR_CU_SHORT, IR_CU_ACCOUNT, "
+    "IR_CU_COMPANY, IR_CU_TAX, IR_CU_BANK, IR_POSTED, IR_FLAGGED, IR_REJECTED, IR_VOUCHERS, "
+    "IR_CUSTOMERS, IR_JOURNALS) values (:K, :ROW, :TEXT, :YEAR, :HEADER, :VOUCHER, :CUSTOMER, "
+    ":TOTAL, :ACCOUNT, :DIRECTION, :ISSUED, :CU_SHORT, :CU_ACCOUNT, :CU_COMPANY, :CU_TAX, "
+    ":CU_BANK, :POSTED, :FLAGGED, :REJECTED, :VOUCHERS, :CUSTOMERS, :JOURNALS)";
 
 } // namespace
 
 ImportLedger::ImportLedger(IBDatabase& db, IBTransaction& tr)
-    : db_(db), tr_(tr), query_(db, tr, "IBLedger") {}
+    : db_(db), tr_(tr), claim_(db, "TRLEDGER"), query_(db, tr, "IBLedger"),
+      held_(db, claim_, "IBLedgerHeld") {}
 
 void ImportLedger::Commit() {
     query_.Close();
@@ -37,7 +38,7 @@ void ImportLedger::Commit() {
 
 bool ImportLedger::Exists() {
     query_.SetSQLText("select count(*) C from RDB$RELATIONS where RDB$RELATION_NAME in "
-                      "('INZ_FILE','INZ_REJECT')");
+                      "('INZ_FILE','INZ_ROW')");
     query_.Open();
     const bool both = query_.FieldByName("C")->AsInteger() == 2;
     Commit();
@@ -70,49 +71,48 @@ std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {
         Commit();
         return std::nullopt;
     }
-    auto field = [this](const char* name) -> TField& { return *query_.FieldByName(name); };
     Entry entry;
     entry.Key = key;
-    entry.Name = field("IF_NAME").AsString();
-    entry.Type = field("IF_TYPE").AsString();
-    entry.Rows = field("IF_ROWS").AsInteger();
-    FileProgress& progress = entry.Progress;
-    progress.RowsDone = field("IF_LAST_ROW").AsInteger();
-    if (!field("IF_YEAR").IsNull()) progress.Year = field("IF_YEAR").AsFloat();
-    progress.Previous = {field("IF_VOUCHER").AsString(),   field("IF_CUSTOMER").AsInteger(),
-                         field("IF_TOTAL").AsFloat(),      field("IF_ACCOUNT").AsString(),
-                         field("IF_DIRECTION").AsString(), field("IF_ISSUED").AsDateTime(),
-                         field("IF_HEADER_ID").AsInteger()};
-    progress.PreviousCustomer = {
-        field("IF_CUSTOMER").AsInteger(),  field("IF_CU_SHORT").AsString(),
-        field("IF_CU_ACCOUNT").AsString(), field("IF_CU_COMPANY").AsString(),
-        field("IF_CU_TAX").AsString(),     field("IF_CU_BANK").AsString()};
-    progress.Counts = {field("IF_POSTED").AsInteger(),    field("IF_FLAGGED").AsInteger(),
-                       field("IF_REJECTED").AsInteger(),  field("IF_VOUCHERS").AsInteger(),
-                       field("IF_CUSTOMERS").AsInteger(), field("IF_JOURNALS").AsInteger()};
-    entry.Started = field("IF_STARTED").AsDateTime();
-    entry.Ended = field("IF_ENDED").AsDateTime();
-    entry.Finished = field("IF_STATE").AsString() == "finished";
-    entry.Attachment = field("IF_ATTACHMENT").AsInt64();
+    entry.Name = query_.FieldByName("IF_NAME")->AsString();
+    entry.Type = query_.FieldByName("IF_TYPE")->AsString();
+    entry.Rows = query_.FieldByName("IF_ROWS")->AsInteger();
+    entry.Finished = query_.FieldByName("IF_STATE")->AsString() == "finished";
+    entry.Started = query_.FieldByName("IF_STARTED")->AsDateTime();
+    if (entry.Finished) {
+        Commit();
+        return entry;
+    }
 
-    query_.SetSQLText("select IR_TEXT from INZ_REJECT where IR_KEY=:K order by IR_ROW");
+    query_.SetSQLText("select * from INZ_ROW where IR_KEY=:K order by IR_ROW");
     query_.ParamByName("K").SetAsString(key);
     query_.Open();
-    for (bool more = !query_.IsEmpty(); more; more = query_.Next())
-        progress.Report += query_.FieldByName("IR_TEXT")->AsString();
+    FileProgress& progress = entry.Progress;
+    for (bool more = !query_.IsEmpty(); more; more = query_.Next()) {
+        auto field = [this](const char* name) -> TField& { return *query_.FieldByName(name); };
+        if (field("IR_ROW").AsInteger() != progress.RowsDone + 1) {
+            const std::string row = field("IR_ROW").AsString();
+            Commit();
+            throw std::runtime_error("The bookkeeping of " + entry.Name + " records row " + row +
+                                     " after row " + std::to_string(progress.RowsDone) +
+                                     "; it cannot be trusted, so nothing of it is posted.");
+        }
+        progress.RowsDone = field("IR_ROW").AsInteger();
+        if (!field("IR_TEXT").IsNull()) progress.Report += field("IR_TEXT").AsString();
+        progress.Year = field("IR_YEAR").AsFloat();
+        progress.Previous = {field("IR_VOUCHER").AsString(),   field("IR_CUSTOMER").AsInteger(),
+                             field("IR_TOTAL").AsFloat(),      field("IR_ACCOUNT").AsString(),
+                             field("IR_DIRECTION").AsString(), field("IR_ISSUED").AsDateTime(),
+                             field("IR_HEADER_ID").AsInteger()};
+        progress.PreviousCustomer = {
+            field("IR_CUSTOMER").AsInteger(),  field("IR_CU_SHORT").AsString(),
+            field("IR_CU_ACCOUNT").AsString(), field("IR_CU_COMPANY").AsString(),
+            field("IR_CU_TAX").AsString(),     field("IR_CU_BANK").AsString()};
+        progress.Counts = {field("IR_POSTED").AsInteger(),    field("IR_FLAGGED").AsInteger(),
+                           field("IR_REJECTED").AsInteger(),  field("IR_VOUCHERS").AsInteger(),
+                           field("IR_CUSTOMERS").AsInteger(), field("IR_JOURNALS").AsInteger()};
+    }
     Commit();
     return entry;
-}
-
-bool ImportLedger::HeldByOther(const Entry& entry) {
-    if (entry.Attachment == 0) return false;
-    query_.SetSQLText("select count(*) C from MON$ATTACHMENTS where MON$ATTACHMENT_ID=:A and "
-                      "MON$ATTACHMENT_ID<>current_connection");
-    query_.ParamByName("A").SetAsInteger(entry.Attachment);
-    query_.Open();
-    const bool held = query_.FieldByName("C")->AsInteger() > 0;
-    Commit();
-    return held;
 }
 
 bool ImportLedger::HeaderExists(int headerId) {
@@ -124,125 +124,115 @@ bool ImportLedger::HeaderExists(int headerId) {
     return exists;
 }
 
+bool ImportLedger::Hold(const std::string& key, const char* condition) {
+    Release();
+    try {
+        // An update that changes nothing but takes the record's lock until the claim ends; a
+        // run that holds it makes this one fail at once (no wait).
+        held_.SetSQLText(std::string("update INZ_FILE set IF_RESUMED=IF_RESUMED where IF_KEY=:K "
+                                     "and ") +
+                         condition);
+        held_.ParamByName("K").SetAsString(key);
+        held_.ExecSQL();
+        if (held_.RowsAffected() == 1) return true;
+    } catch (const DbError& e) {
+        if (!e.Conflict()) throw;
+    }
+    Release();
+    return false;
+}
+
+void ImportLedger::Release() {
+    if (claim_.InTransaction()) claim_.Rollback();
+}
+
 bool ImportLedger::Begin(const Entry& entry, bool again) {
     try {
         if (again) {
-            query_.SetSQLText("delete from INZ_REJECT where IR_KEY=:K");
-            query_.ParamByName("K").SetAsString(entry.Key);
-            query_.ExecSQL();
-            query_.SetSQLText(
-                "update INZ_FILE set IF_NAME=:N, IF_TYPE=:T, IF_ROWS=:R, IF_YEAR=null, "
-                "IF_LAST_ROW=0, IF_HEADER_ID=0, IF_VOUCHER='', IF_CUSTOMER=0, IF_TOTAL=0, "
-                "IF_ACCOUNT='', IF_DIRECTION='', IF_ISSUED=null, IF_CU_SHORT='', IF_CU_ACCOUNT='', "
-                "IF_CU_COMPANY='', IF_CU_TAX='', IF_CU_BANK='', IF_POSTED=0, IF_FLAGGED=0, "
-                "IF_REJECTED=0, IF_VOUCHERS=0, IF_CUSTOMERS=0, IF_JOURNALS=0, "
-                "IF_STARTED=current_timestamp, IF_RESUMED=null, IF_ENDED=null, "
-                "IF_STATE='running', IF_ATTACHMENT=current_connection "
-                "where IF_KEY=:K and IF_STATE='finished'");
+            query_.SetSQLText("update INZ_FILE set IF_NAME=:N, IF_TYPE=:T, IF_ROWS=:R, "
+                              "IF_STATE='running', IF_STARTED=current_timestamp, "
+                              "IF_RESUMED=null, IF_ENDED=null where IF_KEY=:K and "
+                              "IF_STATE='finished'");
         } else {
-            query_.SetSQLText(
-                "insert into INZ_FILE (IF_KEY, IF_NAME, IF_TYPE, IF_ROWS, IF_LAST_ROW, "
-                "IF_HEADER_ID, IF_VOUCHER, IF_CUSTOMER, IF_TOTAL, IF_ACCOUNT, IF_DIRECTION, "
-                "IF_POSTED, IF_FLAGGED, IF_REJECTED, IF_VOUCHERS, IF_CUSTOMERS, IF_JOURNALS, "
-                "IF_STARTED, IF_STATE, IF_ATTACHMENT) values (:K, :N, :T, :R, 0, 0, '', 0, 0, "
-                "'', '', 0, 0, 0, 0, 0, 0, current_timestamp, 'running', current_connection)");
+            query_.SetSQLText("insert into INZ_FILE (IF_KEY, IF_NAME, IF_TYPE, IF_ROWS, IF_STATE, "
+                              "IF_STARTED) values (:K, :N, :T, :R, 'running', "
+                              "current_timestamp)");
         }
         query_.ParamByName("K").SetAsString(entry.Key);
         query_.ParamByName("N").SetAsString(entry.Name);
         query_.ParamByName("T").SetAsString(entry.Type);
         query_.ParamByName("R").SetAsInteger(entry.Rows);
         query_.ExecSQL();
-        const bool taken = query_.RowsAffected() == 1;
-        if (taken)
-            Commit();
-        else
+        if (query_.RowsAffected() != 1) {
             tr_.Rollback();
-        return taken;
+            return false;
+        }
+        if (again) {
+            query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
+            query_.ParamByName("K").SetAsString(entry.Key);
+            query_.ExecSQL();
+        }
+        Commit();
     } catch (const DbError& e) {
         if (tr_.InTransaction()) tr_.Rollback();
         if (e.Conflict()) return false;
         throw;
     }
+    return Hold(entry.Key, "IF_STATE='running'");
 }
 
 bool ImportLedger::Resume(const Entry& found) {
-    try {
-        query_.SetSQLText("update INZ_FILE set IF_ATTACHMENT=current_connection, "
-                          "IF_RESUMED=current_timestamp where IF_KEY=:K and IF_STATE='running' "
-                          "and IF_LAST_ROW=:ROW and IF_ATTACHMENT=:A");
-        query_.ParamByName("K").SetAsString(found.Key);
-        query_.ParamByName("ROW").SetAsInteger(found.Progress.RowsDone);
-        query_.ParamByName("A").SetAsInteger(found.Attachment);
-        query_.ExecSQL();
-        const bool taken = query_.RowsAffected() == 1;
-        if (taken)
-            Commit();
-        else
-            tr_.Rollback();
-        return taken;
-    } catch (const DbError& e) {
-        if (tr_.InTransaction()) tr_.Rollback();
-        if (e.Conflict()) return false;
-        throw;
-    }
+    return Hold(found.Key, "IF_STATE='running'");
 }
 
-void ImportLedger::Advance(const std::string& key, int row, const FileProgress& after) {
+void ImportLedger::InsertRow(const std::string& key, int row, const std::string* record,
+                             const FileProgress& after) {
     const VoucherKey& v = after.Previous;
+    const CustomerValues& customer = after.PreviousCustomer;
     const PostingCounts& c = after.Counts;
-    try {
-        query_.SetSQLText(kAdvance);
-        query_.ParamByName("ROW").SetAsInteger(row);
-        if (after.Year)
-            query_.ParamByName("YEAR").SetAsFloat(*after.Year);
-        else
-            query_.ParamByName("YEAR").SetValue(DbValue());
-        query_.ParamByName("HEADER").SetAsInteger(v.HeaderId);
-        query_.ParamByName("VOUCHER").SetAsString(v.VoucherNumber);
-        query_.ParamByName("CUSTOMER").SetAsInteger(v.CustomerId);
-        query_.ParamByName("TOTAL").SetAsFloat(v.Total);
-        query_.ParamByName("ACCOUNT").SetAsString(v.Account);
-        query_.ParamByName("DIRECTION").SetAsString(v.Direction);
-        query_.ParamByName("ISSUED").SetAsDateTime(v.IssueDate);
-        const CustomerValues& customer = after.PreviousCustomer;
-        query_.ParamByName("CU_SHORT").SetAsString(customer.ShortName);
-        query_.ParamByName("CU_ACCOUNT").SetAsString(customer.Account);
-        query_.ParamByName("CU_COMPANY").SetAsString(customer.Company);
-        query_.ParamByName("CU_TAX").SetAsString(customer.TaxNumber);
-        query_.ParamByName("CU_BANK").SetAsString(customer.BankAccount);
-        query_.ParamByName("POSTED").SetAsInteger(c.RowsPosted);
-        query_.ParamByName("FLAGGED").SetAsInteger(c.RowsFlagged);
-        query_.ParamByName("REJECTED").SetAsInteger(c.RowsRejected);
-        query_.ParamByName("VOUCHERS").SetAsInteger(c.VouchersCreated);
-        query_.ParamByName("CUSTOMERS").SetAsInteger(c.CustomersCreated);
-        query_.ParamByName("JOURNALS").SetAsInteger(c.JournalsCreated);
-        query_.ParamByName("K").SetAsString(key);
-        query_.ParamByName("BEFORE").SetAsInteger(row - 1);
-        query_.ExecSQL();
-    } catch (const DbError& e) {
-        if (!e.Conflict()) throw;
-        throw DbError("The bookkeeping record of this file is held by another import: " +
-                          std::string(e.what()),
-                      DbError::Reach::Database);
-    }
-    if (query_.RowsAffected() != 1)
-        throw DbError("The bookkeeping record of this file was moved on by another import",
-                      DbError::Reach::Database);
+    query_.SetSQLText(kInsertRow);
+    auto text = [this](const char* name, const std::string& value) {
+        query_.ParamByName(name).SetAsString(value);
+    };
+    auto number = [this](const char* name, int value) {
+        query_.ParamByName(name).SetAsInteger(value);
+    };
+    text("K", key);
+    number("ROW", row);
+    if (record)
+        text("TEXT", *record);
+    else
+        query_.ParamByName("TEXT").SetValue(DbValue());
+    query_.ParamByName("YEAR").SetAsFloat(after.Year.value_or(0));
+    number("HEADER", v.HeaderId);
+    text("VOUCHER", v.VoucherNumber);
+    number("CUSTOMER", v.CustomerId);
+    query_.ParamByName("TOTAL").SetAsFloat(v.Total);
+    text("ACCOUNT", v.Account);
+    text("DIRECTION", v.Direction);
+    query_.ParamByName("ISSUED").SetAsDateTime(v.IssueDate);
+    text("CU_SHORT", customer.ShortName);
+    text("CU_ACCOUNT", customer.Account);
+    text("CU_COMPANY", customer.Company);
+    text("CU_TAX", customer.TaxNumber);
+    text("CU_BANK", customer.BankAccount);
+    number("POSTED", c.RowsPosted);
+    number("FLAGGED", c.RowsFlagged);
+    number("REJECTED", c.RowsRejected);
+    number("VOUCHERS", c.VouchersCreated);
+    number("CUSTOMERS", c.CustomersCreated);
+    number("JOURNALS", c.JournalsCreated);
+    query_.ExecSQL();
 }
 
 void ImportLedger::RowPosted(const std::string& key, int row, const FileProgress& after) {
-    Advance(key, row, after);
+    InsertRow(key, row, nullptr, after);
 }
 
 void ImportLedger::RowRejected(const std::string& key, int row, const std::string& record,
                                const FileProgress& after) {
     try {
-        query_.SetSQLText("insert into INZ_REJECT (IR_KEY, IR_ROW, IR_TEXT) values (:K, :R, :T)");
-        query_.ParamByName("K").SetAsString(key);
-        query_.ParamByName("R").SetAsInteger(row);
-        query_.ParamByName("T").SetAsString(record);
-        query_.ExecSQL();
-        Advance(key, row, after);
+        InsertRow(key, row, &record, after);
         Commit();
     } catch (...) {
         if (tr_.InTransaction()) tr_.Rollback();
@@ -250,9 +240,21 @@ void ImportLedger::RowRejected(const std::string& key, int row, const std::strin
     }
 }
 
-void ImportLedger::Finish(const std::string& key) {
-    query_.SetSQLText("update INZ_FILE set IF_STATE='finished', IF_ENDED=current_timestamp "
-                      "where IF_KEY=:K");
+void ImportLedger::Finish(const std::string& key, const PostingCounts& counts) {
+    held_.SetSQLText("update INZ_FILE set IF_STATE='finished', IF_ENDED=current_timestamp, "
+                     "IF_POSTED=:POSTED, IF_FLAGGED=:FLAGGED, IF_REJECTED=:REJECTED, "
+                     "IF_VOUCHERS=:VOUCHERS, IF_CUSTOMERS=:CUSTOMERS, IF_JOURNALS=:JOURNALS "
+                     "where IF_KEY=:K");
+    held_.ParamByName("POSTED").SetAsInteger(counts.RowsPosted);
+    held_.ParamByName("FLAGGED").SetAsInteger(counts.RowsFlagged);
+    held_.ParamByName("REJECTED").SetAsInteger(counts.RowsRejected);
+    held_.ParamByName("VOUCHERS").SetAsInteger(counts.VouchersCreated);
+    held_.ParamByName("CUSTOMERS").SetAsInteger(counts.CustomersCreated);
+    held_.ParamByName("JOURNALS").SetAsInteger(counts.JournalsCreated);
+    held_.ParamByName("K").SetAsString(key);
+    held_.ExecSQL();
+    claim_.Commit();
+    query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
     query_.ParamByName("K").SetAsString(key);
     query_.ExecSQL();
     Commit();

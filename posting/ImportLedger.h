@@ -1,10 +1,12 @@
 #pragma once
 // The importer's own record of the input files it posts, kept in the accounting database beside
-// the postings (tables INZ_FILE and INZ_REJECT, keyed by the SHA-256 of a file's content). A
-// row's update of its file's record is part of that row's transaction, so after any stop the
+// the postings: INZ_FILE, one record per file keyed by the SHA-256 of its content, and INZ_ROW,
+// one record per handled row, inserted in that row's own transaction. After any stop the
 // database alone says which rows of a file are in; a file posted in full is known by its content
-// under whatever name it comes again.
+// under whatever name it comes again. While a run works on a file it keeps the file's record
+// locked, so that no other run, on this machine or another, can take the file up meanwhile.
 #include "db/IBQuery.h"
+#include "db/IBTransaction.h"
 #include "platform/DateTime.h"
 #include "posting/FileProgress.h"
 
@@ -12,7 +14,6 @@
 #include <string>
 
 class IBDatabase;
-class IBTransaction;
 
 class ImportLedger {
 public:
@@ -21,11 +22,9 @@ public:
         std::string Name;
         std::string Type;
         int Rows = 0;
-        FileProgress Progress;
-        datetime::TDateTime Started = 0;
-        datetime::TDateTime Ended = 0;
         bool Finished = false;
-        std::int64_t Attachment = 0;
+        datetime::TDateTime Started = 0;
+        FileProgress Progress; // where an unfinished file stands
     };
 
     ImportLedger(IBDatabase& db, IBTransaction& tr);
@@ -36,36 +35,40 @@ public:
     bool Open(std::string& why);
     bool Available() const { return available_; }
 
-    // The committed record of a content key, with the error records of its rejected rows.
+    // The committed record of a content key; for an unfinished file, where it stands. Throws
+    // when its rows do not follow each other from the first (a record changed by hand).
     std::optional<Entry> Find(const std::string& key);
     // Whether the voucher header exists: a record may name one that was since deleted by hand.
     bool HeaderExists(int headerId);
-    // Whether a connection other than this one, still attached, last took up the file.
-    bool HeldByOther(const Entry& entry);
 
     // Takes up a file from its first row: a new record, or a finished one posted again on
-    // request. False when another connection took it up first.
+    // request. False when another run holds it or took it up first.
     bool Begin(const Entry& entry, bool again);
-    // Takes over an unfinished record, as found, to continue after its last row. False when
-    // another connection took it over first.
+    // Takes up an unfinished file to continue after its last row. False when another run holds
+    // it.
     bool Resume(const Entry& found);
-    // In the row's own transaction, which the caller commits: the row is in. Fails, reaching the
-    // database, when another connection has moved the record on meanwhile.
+    // In the row's own transaction, which the caller commits: the row is in.
     void RowPosted(const std::string& key, int row, const FileProgress& after);
     // After the row was rolled back, in a transaction of its own: the row was rejected.
     void RowRejected(const std::string& key, int row, const std::string& record,
                      const FileProgress& after);
-    // The file was posted to its end and archived.
-    void Finish(const std::string& key);
+    // The file was posted to its end and archived; its row records go.
+    void Finish(const std::string& key, const PostingCounts& counts);
+    // Lets go of the file this run holds, whatever became of it.
+    void Release();
 
 private:
     bool Exists();
     void Commit();
-    // Moves the record from row - 1 to row; fails, reaching the database, when it is elsewhere.
-    void Advance(const std::string& key, int row, const FileProgress& after);
+    // Locks the file's record for this run, in the claim transaction that stays open.
+    bool Hold(const std::string& key, const char* condition);
+    void InsertRow(const std::string& key, int row, const std::string* record,
+                   const FileProgress& after);
 
     IBDatabase& db_;
     IBTransaction& tr_;
+    IBTransaction claim_;
     IBQuery query_;
+    IBQuery held_;
     bool available_ = false;
 };

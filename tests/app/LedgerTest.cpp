@@ -105,16 +105,32 @@ TEST_F(Ledger, StopBetweenRowsIsResumedAndUntrustworthyRecordsAreRefused) {
               std::string::npos)
         << err.str();
 
-    // A record changed by hand is not trusted: nothing of the file is posted.
-    Db().Execute("update INZ_FILE set IF_LAST_ROW = 9 where IF_NAME = 'feladas1.dbf' and "
-                 "IF_STATE = 'running'");
+    // Records changed by hand are not trusted: nothing of the file is posted.
+    const std::string ofFile = " where IR_KEY = (select IF_KEY from INZ_FILE where IF_NAME = "
+                               "'feladas1.dbf' and IF_STATE = 'running')";
+    auto putBack = [&] { fs::rename(dir / "in_arch" / "Err_feladas1.dbf", dir / "feladas1.dbf"); };
+    Db().Execute("update INZ_ROW set IR_ROW = 9" + ofFile + " and IR_ROW = 2");
+    EXPECT_EQ(Run({"--year=2012"}), 1);
+    EXPECT_NE(err.str().find("records row 9 after row 1; it cannot be trusted"), std::string::npos)
+        << err.str();
+    putBack();
+    Db().Execute("set term ^ ; execute block as declare i integer = 2; begin"
+                 "  while (i < 9) do begin"
+                 "    insert into INZ_ROW (IR_KEY, IR_ROW, IR_YEAR, IR_HEADER_ID)"
+                 "    select IR_KEY, :i, IR_YEAR, IR_HEADER_ID from INZ_ROW" +
+                 ofFile + " and IR_ROW = 9; i = i + 1; end end^ set term ; ^");
     EXPECT_EQ(Run({"--year=2012"}), 1);
     EXPECT_NE(err.str().find("says 9 rows are in, but the table has 5; nothing of it is posted"),
               std::string::npos)
         << err.str();
-    fs::rename(dir / "in_arch" / "Err_feladas1.dbf", dir / "feladas1.dbf");
-    Db().Execute("update INZ_FILE set IF_LAST_ROW = 2, IF_HEADER_ID = -5 where IF_NAME = "
-                 "'feladas1.dbf' and IF_STATE = 'running'");
+    putBack();
+    Db().Execute("delete from INZ_ROW" + ofFile +
+                 " and IR_ROW between 2 and 8;"
+                 "update INZ_ROW set IR_ROW = 2" +
+                 ofFile +
+                 " and IR_ROW = 9;"
+                 "update INZ_ROW set IR_HEADER_ID = -5" +
+                 ofFile + " and IR_ROW = 2;");
     EXPECT_EQ(Run({"--year=2012"}), 1);
     EXPECT_NE(err.str().find("names the voucher header -5, which does not exist"),
               std::string::npos)
@@ -122,10 +138,10 @@ TEST_F(Ledger, StopBetweenRowsIsResumedAndUntrustworthyRecordsAreRefused) {
     EXPECT_EQ(Headers("STOP"), 2);
 
     // Mended and put back under its name, the file goes on after its second row.
-    fs::rename(dir / "in_arch" / "Err_feladas1.dbf", dir / "feladas1.dbf");
-    Db().Execute("update INZ_FILE set IF_HEADER_ID = (select max(FE_ID) from FEJLEC where "
-                 "FE_BIZONYLAT = 'STOP2') where IF_NAME = 'feladas1.dbf' and IF_STATE = "
-                 "'running'");
+    putBack();
+    Db().Execute("update INZ_ROW set IR_HEADER_ID = (select max(FE_ID) from FEJLEC where "
+                 "FE_BIZONYLAT = 'STOP2')" +
+                 ofFile + " and IR_ROW = 2");
     EXPECT_EQ(Run({"--year=2012"}), 0) << Said();
     EXPECT_EQ(Headers("STOP"), 5);
     EXPECT_EQ(std::stoi(Db().QueryValue("select count(*) from FEJLEC where FE_BIZONYLAT = "
@@ -164,7 +180,7 @@ class LedgerUnavailable : public Ledger {
 protected:
     static void SetUpTestSuite() {
         clerkDatabase_ = new TestDatabase;
-        std::string grants = "drop table INZ_REJECT; drop table INZ_FILE; commit;"
+        std::string grants = "drop table INZ_ROW; drop table INZ_FILE; commit;"
                              "insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');";
         for (const char* table :
              {"FOKONYV", "AFA", "FELCSOP", "FELAFA", "NAPLO", "UGYFEL", "FEJLEC", "TETEL"})
@@ -186,7 +202,7 @@ TEST_F(LedgerUnavailable, ImportRunsAndSaysItCannotBeResumed) {
     connection = "user_name=CLERK\r\npassword=clerk\r\nlc_ctype=WIN1250\r\n";
     EXPECT_EQ(Run({"--year=2012"}), 0) << Said();
     EXPECT_EQ(Headers("CLERK"), 2);
-    const std::string notice = "The bookkeeping tables INZ_FILE and INZ_REJECT are missing and "
+    const std::string notice = "The bookkeeping tables INZ_FILE and INZ_ROW are missing and "
                                "cannot be created (";
     EXPECT_NE(out.str().find(notice), std::string::npos) << out.str();
     EXPECT_NE(dir.Read("in_arch/OK_feladas1.dbf.log")
