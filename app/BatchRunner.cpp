@@ -23,16 +23,20 @@ std::string ExecutablePath() {
 
 } // namespace
 
-BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress)
-    : out_(out), err_(err), showProgress_(showProgress || isatty(STDOUT_FILENO)) {}
+BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress,
+                         std::function<bool()> stopRequested)
+    : out_(out), err_(err), showProgress_(showProgress || isatty(STDOUT_FILENO)),
+      stopRequested_(std::move(stopRequested)) {}
 
 const char* BatchRunner::Usage() {
-    return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] PARAMS_FILE\n"
+    return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--repost] "
+           "PARAMS_FILE\n"
            "  CODE: SZLA1 (default), PENZ1, BER1, BANK1, BANK2, FKBER\n";
 }
 
 int BatchRunner::Run(const std::vector<std::string>& args) {
     ConsoleView::Answers answers;
+    bool repost = false;
     const ImportType* type = ImportType::ForCode("SZLA1");
     std::vector<std::string> positional;
     for (const std::string& arg : args) {
@@ -52,6 +56,8 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             answers.Year = year;
         } else if (arg == "--first-only") {
             answers.FirstOnly = true;
+        } else if (arg == "--repost") {
+            repost = true;
         } else if (StartsWith(arg, "--")) {
             err_ << "Unknown option: " << arg << "\n" << Usage();
             return 2;
@@ -60,9 +66,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         }
     }
 
-    ConsoleView view(out_, err_, answers, showProgress_);
+    ConsoleView view(out_, err_, answers, showProgress_, stopRequested_);
     Component application;
     TF_IN form(view, &application);
+    form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
     form.FormCreate(ExecutablePath());
     if (form.FormActivate(positional, false) != TF_IN::StartResult::Started) return 2;
 
@@ -72,7 +79,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         form.Button1Click(&form);
         const TF_IN::RunOutcome& run = form.LastRun();
         if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
-        if (run.EndedEarly || run.FilesFailed > 0) status = 1;
+        if (run.EndedEarly || run.FilesFailed > 0 || run.FilesRefused > 0 || run.Locked)
+            status = 1;
+        else if (run.Stopped || (stopRequested_ && stopRequested_()))
+            status = 3;
         form.FormClose();
     } catch (const std::exception& e) {
         err_ << "Error: " << text::ToUtf8(e.what()) << "\n";

@@ -28,8 +28,10 @@ std::string Indented(const std::string& utf8) {
 
 } // namespace
 
-ConsoleView::ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress)
-    : out_(out), err_(err), answers_(std::move(answers)), showProgress_(showProgress) {}
+ConsoleView::ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress,
+                         std::function<bool()> stopRequested)
+    : out_(out), err_(err), answers_(std::move(answers)), showProgress_(showProgress),
+      stopRequested_(std::move(stopRequested)) {}
 
 void ConsoleView::ShowLog(const std::string& text) {
     EndProgressLine();

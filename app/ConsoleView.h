@@ -3,6 +3,7 @@
 // answered from the command line, errors go to the error stream.
 #include "app/TF_INView.h"
 
+#include <functional>
 #include <optional>
 #include <ostream>
 
@@ -13,7 +14,8 @@ public:
         bool FirstOnly = false;          // answer "&Nem" to the all-in-one question
     };
 
-    ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress);
+    ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress,
+                std::function<bool()> stopRequested = {});
 
     void ShowDatabaseText(const std::string&) override {}
     void ShowExchangeFolder(const std::string&) override {}
@@ -33,6 +35,7 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void Close() override {}
+    bool StopRequested() override { return stopRequested_ && stopRequested_(); }
 
 private:
     void EndProgressLine();
@@ -43,4 +46,5 @@ private:
     bool showProgress_;
     bool progressShown_ = false;
     int progressMax_ = 0;
+    std::function<bool()> stopRequested_;
 };

@@ -56,3 +56,7 @@ std::string InputArchive::StoreFailed(const std::string& name) const {
 void InputArchive::WriteLog(bool posted, const std::string& name, const std::string& text) const {
     fs_win::WriteWhole(Archived((posted ? "OK_" : "Err_") + name + ".log"), text);
 }
+
+void InputArchive::RemoveLog(bool posted, const std::string& name) const {
+    fs_win::DeleteFile(Archived((posted ? "OK_" : "Err_") + name + ".log"));
+}

@@ -26,6 +26,8 @@ public:
     std::string StoreFailed(const std::string& name) const;
     // Writes the run log of an input whole, replacing an older one; throws WriteError.
     void WriteLog(bool posted, const std::string& name, const std::string& text) const;
+    // Removes a run log written for a file that then could not be moved after it.
+    void RemoveLog(bool posted, const std::string& name) const;
 
 private:
     CheckedPath Input(const std::string& name) const;

@@ -5,9 +5,13 @@
 #include "app/InputListing.h"
 #include "app/PayrollConversion.h"
 #include "platform/CheckedPath.h"
+#include "platform/ContentKey.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderLock.h"
+#include "platform/FormatSettings.h"
 #include "platform/Text.h"
 #include "platform/WriteError.h"
+#include "posting/PostingStopped.h"
 
 #include <stdexcept>
 
@@ -22,6 +26,23 @@ const std::string& Line(const std::vector<std::string>& lines, size_t index) {
 
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kEndOfImport = "OK - End of import";
+const char* const kLockFile = "InZEFOR.lock";
+
+// A file that this run leaves where it is, untouched: another import has taken it up.
+class FileLeftAlone : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file whose content was posted in full before; it takes the error path.
+class FileRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string Stamp(datetime::TDateTime when) {
+    return FormatSettings::Default().FormatDateTime("yyyy.mm.dd. hh:nn:ss", when);
+}
 
 } // namespace
 
@@ -33,7 +54,7 @@ TF_IN::TF_IN(TF_INView& view, Component* application)
       EQ3(Posting.Duplicates), EQ4(Posting.Groups), EQ5(Posting.VatAccount),
       SP1(Posting.Identifiers), Dbf1("Dbf1", this), dbfWber("dbfWber", this),
       CmbTipText(ImportType::InitialText()), Engine(Posting, Dbf1, view, RunReport, JournalNumbers),
-      view_(view) {
+      Ledger(DB1, TR1), view_(view) {
     DB1.DefaultTransaction = &TR1;
 }
 
@@ -167,6 +188,12 @@ void TF_IN::Button1Click(Component* sender) {
         lastRun_.EndedEarly = true;
         lastRun_.Failure = e.what();
     }
+    try {
+        // A file stopped midway is free for whichever run comes next.
+        Ledger.Release();
+    } catch (const std::exception&) {
+        // Only a lost connection fails to let go, and it holds nothing any more.
+    }
     // Told once the run is over, so that no file's log covers them.
     for (const std::string& notice : notices)
         view_.ShowNotice(notice);
@@ -190,6 +217,36 @@ void TF_IN::RunFiles(Component* sender) {
         ShowMsg(W1250("Nincs átveendő állomány!"));
         return;
     }
+    // One run per exchange folder: a second one moves, posts and deletes nothing.
+    std::optional<FolderLock> lock;
+    try {
+        archive.Create();
+        lock = FolderLock::TryAcquire(archive.Folder() + kLockFile);
+    } catch (const std::exception& e) {
+        EndRun(sender, std::string(e.what()) + "; nothing is posted.");
+        return;
+    }
+    if (!lock) {
+        lastRun_.Locked = true;
+        ShowErrMsg(sender, "Another import is running on the exchange folder " + ExchangeFolder +
+                               "; this run posts, moves and deletes nothing.");
+        return;
+    }
+    // What a process stopped midway was writing is of no use to anyone.
+    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder));
+    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder).Find("in_arch"));
+    // The run that held the folder until now may have archived some of the listed files.
+    std::vector<std::string> present = Memo1;
+    std::erase_if(present, [this](const std::string& name) {
+        return !fs_win::IsFile(CheckedPath(ExchangeFolder).Entry(name));
+    });
+    SetWorkList(std::move(present));
+    if (Memo1.empty()) {
+        view_.SetBusyCursor(false);
+        ShowMsg(W1250("Nincs átveendő állomány!"));
+        return;
+    }
+    OpenLedger();
     const std::string converted = ConversionOutput();
     const std::vector<std::string> names = converted.empty() ? Memo1 : ConversionList(converted);
     bool allInOne = false;
@@ -198,6 +255,10 @@ void TF_IN::RunFiles(Component* sender) {
 
     for (const std::string& listed : names) {
         view_.ProcessMessages();
+        if (view_.StopRequested()) {
+            lastRun_.Stopped = true;
+            return;
+        }
         std::string name = listed;
         if (!converted.empty() && name != converted) {
             if (!Convert(sender, name, converted)) return;
@@ -256,46 +317,159 @@ bool TF_IN::Convert(Component* sender, const std::string& source, const std::str
 bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputArchive& archive) {
     // Each log carries only the records of its own file.
     RunReport.clear();
-    bool posted = true;
-    std::string status = kEndOfImport;
+    resumeNote_.clear();
+    std::string failure;
+    bool refused = false, endRun = false;
     try {
-        PostFile(name, archive);
-        ++lastRun_.FilesPosted;
-    } catch (const std::exception& e) {
-        posted = false;
-        ++lastRun_.FilesFailed;
+        archive.Create();
+        const std::string key =
+            Ledger.Available() ? ContentKey::OfFile(ExchangeFolder + name) : std::string();
+        PostFile(name, key);
+        return Archive(sender, archive, name, key);
+    } catch (const FileLeftAlone& e) {
+        ++lastRun_.FilesRefused;
+        ShowErrMsg(sender, e.what());
+        return true;
+    } catch (const FileRefused& e) {
+        refused = true;
+        failure = e.what();
+    } catch (const PostingStopped& e) {
         Dbf1.Close();
-        status = e.what();
-        const std::string kept = archive.StoreFailed(name);
-        if (!kept.empty()) status += "\r\n" + kept;
-        ShowErrMsg(sender, status);
+        failure = e.what();
+        if (e.RowsIn > 0 || e.Requested) {
+            const std::string rows = std::to_string(e.RowsIn);
+            if (Ledger.Available() || e.RowsIn == 0) {
+                lastRun_.Stopped = true;
+                ShowErrMsg(sender, failure + "\r\n" + name + " stopped after row " + rows + ": " +
+                                       rows +
+                                       " of its rows are in. It stays in the exchange folder "
+                                       "and the next run continues after row " +
+                                       rows + ".");
+                return false;
+            }
+            // Left in place, the file would be posted from its first row again.
+            failure += "\r\n" + rows + " rows of " + name +
+                       " are in; without the bookkeeping tables the rest cannot be continued: "
+                       "post only the rows after row " +
+                       rows + ".";
+            endRun = true;
+        }
+        // Nothing of the file is in: as with a database that is down from the start.
+    } catch (const std::exception& e) {
+        failure = e.what();
     }
-    return WriteRunLog(sender, archive, posted, name, status);
+    ++(refused ? lastRun_.FilesRefused : lastRun_.FilesFailed);
+    Dbf1.Close();
+    const std::string kept = archive.StoreFailed(name);
+    if (!kept.empty()) failure += "\r\n" + kept;
+    ShowErrMsg(sender, failure);
+    return WriteRunLog(sender, archive, false, name, failure) && !endRun;
 }
 
-void TF_IN::PostFile(const std::string& name, const InputArchive& archive) {
-    archive.Create();
-    Dbf1.Close();
-    Dbf1.FolderName = ExchangeFolder;
-    Dbf1.TableName = name;
-    Dbf1.Open();
-    view_.SetProgressMax(Dbf1.RecordCount());
-    view_.SetProgress(1);
-    Engine.Run();
-    Dbf1.Close();
+bool TF_IN::Archive(Component* sender, const InputArchive& archive, const std::string& name,
+                    const std::string& key) {
+    // With the bookkeeping the log goes first: a stop before the input is moved leaves a file
+    // that the next run takes up with nothing left to post, and archives with its log.
+    if (!key.empty() && !WriteRunLog(sender, archive, true, name, kEndOfImport)) return false;
     try {
         archive.StorePosted(name);
     } catch (const std::exception& e) {
         // A posted input left in the exchange folder would be posted again by the next run.
-        throw std::runtime_error(name + " was posted, but could not be moved to " +
-                                 archive.Folder() + "OK_" + name + " (" + e.what() +
-                                 "); it must not be imported again");
+        ++lastRun_.FilesFailed;
+        if (!key.empty()) archive.RemoveLog(true, name);
+        std::string failure = name + " was posted, but could not be moved to " + archive.Folder() +
+                              "OK_" + name + " (" + e.what() + "); it must not be imported again";
+        const std::string kept = archive.StoreFailed(name);
+        if (!kept.empty()) failure += "\r\n" + kept;
+        ShowErrMsg(sender, failure);
+        return WriteRunLog(sender, archive, false, name, failure);
     }
+    ++lastRun_.FilesPosted;
+    if (key.empty()) return WriteRunLog(sender, archive, true, name, kEndOfImport);
+    try {
+        Ledger.Finish(key, Engine.Progress().Counts);
+    } catch (const std::exception&) {
+        // Every row is in and the file archived; an unfinished record only means that the same
+        // content, dropped again, is taken up with nothing left to post.
+    }
+    return true;
+}
+
+bool TF_IN::OpenLedger() {
+    ledgerNotice_.clear();
+    std::string why;
+    try {
+        if (Ledger.Open(why)) return true;
+    } catch (const std::exception&) {
+        // The database cannot be reached: every file fails as it always did.
+        return false;
+    }
+    ledgerNotice_ = "The bookkeeping tables INZ_FILE and INZ_ROW are missing and cannot be "
+                    "created (" +
+                    why + "): a run that is stopped cannot be resumed.";
+    ShowMsg(ledgerNotice_);
+    return false;
+}
+
+FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int rows) {
+    ImportLedger::Entry entry;
+    entry.Key = key;
+    entry.Name = name;
+    entry.Type = CmbTipText.substr(0, 5);
+    entry.Rows = rows;
+    std::optional<ImportLedger::Entry> found = Ledger.Find(key);
+    bool again = false;
+    if (found && found->Finished) {
+        const std::string posted = "The same content as " + name + " was posted on " +
+                                   Stamp(found->Started) + " as " + found->Name;
+        const bool repost = RepostAnswer == Repost::Allow ||
+                            (RepostAnswer == Repost::Ask &&
+                             ShowMsg(posted + ". Post it again?", "&Nem;&Igen") == 2);
+        if (!repost) throw FileRefused(posted + "; it is not posted again.");
+        again = true;
+    } else if (found) {
+        const FileProgress& progress = found->Progress;
+        if (progress.RowsDone > rows)
+            throw std::runtime_error("The bookkeeping record of " + name + " says " +
+                                     std::to_string(progress.RowsDone) +
+                                     " rows are in, but the table has " + std::to_string(rows) +
+                                     "; nothing of it is posted.");
+        if (progress.Previous.HeaderId != 0 && !Ledger.HeaderExists(progress.Previous.HeaderId))
+            throw std::runtime_error("The bookkeeping record of " + name +
+                                     " names the voucher header " +
+                                     std::to_string(progress.Previous.HeaderId) +
+                                     ", which does not exist; nothing of it is posted.");
+        if (!Ledger.Resume(*found))
+            throw FileLeftAlone(name + " is being posted by another import (the same content " +
+                                "as " + found->Name + "); it is left alone.");
+        if (progress.RowsDone > 0)
+            resumeNote_ = "Resumed after row " + std::to_string(progress.RowsDone) + " of " +
+                          std::to_string(rows) + ": an earlier run started on " +
+                          Stamp(found->Started) + " stopped there.\r\n";
+        return progress;
+    }
+    if (!Ledger.Begin(entry, again))
+        throw FileLeftAlone(name + " is being posted by another import; it is left alone.");
+    return {};
+}
+
+void TF_IN::PostFile(const std::string& name, const std::string& key) {
+    Dbf1.Close();
+    Dbf1.FolderName = ExchangeFolder;
+    Dbf1.TableName = name;
+    Dbf1.Open();
+    const int rows = Dbf1.RecordCount();
+    const FileProgress from = key.empty() ? FileProgress{} : TakeUp(name, key, rows);
+    view_.SetProgressMax(rows);
+    view_.SetProgress(from.RowsDone > 0 ? from.RowsDone : 1);
+    Engine.Run(from, key.empty() ? nullptr : &Ledger, key);
+    Dbf1.Close();
 }
 
 bool TF_IN::WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
                         const std::string& name, const std::string& status) {
-    Memo2 = name + "\r\n" + status + "\r\n\r\n" + RunReport;
+    Memo2 = name + "\r\n" + status + "\r\n\r\n" + RunReport + resumeNote_;
+    if (!ledgerNotice_.empty()) Memo2 += ledgerNotice_ + "\r\n";
     view_.ShowLog(Memo2);
     try {
         archive.WriteLog(posted, name, Memo2);

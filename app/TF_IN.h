@@ -9,6 +9,7 @@
 #include "db/SqlLogSettings.h"
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
+#include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
@@ -45,9 +46,15 @@ public:
     struct RunOutcome {
         int FilesPosted = 0;
         int FilesFailed = 0;
+        int FilesRefused = 0;    // already posted, or taken up by another import
+        bool Locked = false;     // another run holds the exchange folder: nothing was done
+        bool Stopped = false;    // a file stopped midway and stays to be continued
         bool EndedEarly = false; // a failure outside the per-file guard ended the run
         std::string Failure;     // its text
     };
+    // What a run does with a file whose content was posted in full before.
+    enum class Repost { Ask, Refuse, Allow };
+    Repost RepostAnswer = Repost::Ask;
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
     const std::string& RunWord() const { return runWord_; }
@@ -75,6 +82,8 @@ public:
     std::string CmbTipText;
     // Holds the working year of the last run after it ended.
     PostingEngine Engine;
+    // The bookkeeping of the input files in the database, which makes a stopped run resumable.
+    ImportLedger Ledger;
 
 private:
     void SetWorkList(const std::string& listText);
@@ -91,7 +100,15 @@ private:
     bool Convert(Component* sender, const std::string& source, const std::string& output);
     // Posts one file and archives it with its run log; false when the run must end.
     bool HandleFile(Component* sender, const std::string& name, const InputArchive& archive);
-    void PostFile(const std::string& name, const InputArchive& archive);
+    // Archives a posted file with its run log; false when the run must end.
+    bool Archive(Component* sender, const InputArchive& archive, const std::string& name,
+                 const std::string& key);
+    // Posts one file; the caller archives it.
+    void PostFile(const std::string& name, const std::string& key);
+    // Where posting the file starts: from its first row, or after the last row an earlier run
+    // handled. Throws for a file that is not to be posted now.
+    FileProgress TakeUp(const std::string& name, const std::string& key, int rows);
+    bool OpenLedger();
     bool WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
                      const std::string& name, const std::string& status);
     // Ends the run early with an error message.
@@ -104,4 +121,6 @@ private:
     bool running_ = false;
     std::string runWord_;
     RunOutcome lastRun_;
+    std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
+    std::string resumeNote_;   // for the run log: where this run took the file up
 };

@@ -1,17 +1,19 @@
 // Posting speed next to the floor that one transaction per row sets.
 //
-//   inzefor-bench --headers=N --rows=M
+//   inzefor-bench --headers=N --rows=M [--no-ledger]
 //
-// Creates a database, preloads N voucher headers, posts a generated posting table of M rows
-// (new vouchers, continuing lines, old, new and repeated customers, findings, duplicates) and
-// times a bare loop of "insert one row + commit" on the same database. Prints one line:
-//   headers=N rows=M posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
+// Creates a database (writes forced to disk), preloads N voucher headers, posts a generated
+// posting table of M rows (new vouchers, continuing lines, old, new and repeated customers,
+// findings, duplicates) with the bookkeeping of the file committed with each row unless
+// --no-ledger, and times a bare loop of "insert one row + commit" on the same database. Prints:
+//   headers=N rows=M ledger=on|off posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
 #include "db/IBQuery.h"
 #include "platform/DbfTable.h"
+#include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
-#include "tests/support/DbfWriter.h"
+#include "tests/support/MixedInputs.h"
 #include "tests/support/ScriptedView.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDatabase.h"
@@ -21,10 +23,8 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
-#include <map>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -33,6 +33,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
     long Headers = 0;
     long Rows = 2000;
+    bool Ledger = true;
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -55,101 +56,25 @@ Options ParseOptions(int argc, char** argv) {
             options.Headers = number("--headers=");
         else if (arg.rfind("--rows=", 0) == 0)
             options.Rows = number("--rows=");
+        else if (arg == "--no-ledger")
+            options.Ledger = false;
         else
             throw std::invalid_argument("unknown argument '" + arg +
-                                        "' (use --headers=N --rows=M)");
+                                        "' (use --headers=N --rows=M --no-ledger)");
     }
     return options;
 }
 
-void LoadReferenceData(TestDatabase& db, long headers) {
-    db.Execute("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
-               "insert into FOKONYV values ('4542','s','Y',2012,'Szallitok @EUR');"
-               "insert into FOKONYV values ('3111','V','Y',2012,'Vevok');"
-               "insert into FOKONYV values ('5211','X','Y',2012,'Anyag');"
-               "insert into FOKONYV values ('466','T','Y',2012,'Elozetes AFA');"
-               "insert into FOKONYV values ('467','K','Y',2012,'Fizetendo AFA');"
-               "insert into AFA values ('27%',27,2012,'466','467');"
-               "insert into AFA values ('5%',5,2012,'466','467');"
-               "insert into FELAFA values ('SZLA','A27','27%',null);"
-               "insert into FELCSOP values ('ANYAG','4541','5211');");
-    // Customers the table names again, and as many headers as asked, spread over them.
-    db.Execute("set term ^ ;"
-               "execute block as declare i integer = 0; begin"
-               "  while (i < 1000) do begin"
-               "    insert into UGYFEL (UG_ID, UG_MOD, UG_ROVID, UG_KARTON, UG_EV)"
-               "    values (next value for UG_ID_SEQ, 'S', 'OLD' || :i, '4541', 2012);"
-               "    i = i + 1; end end^"
-               "execute block as declare i integer = 0; begin"
-               "  while (i < " +
-               std::to_string(headers) +
-               ") do begin"
-               "    insert into FEJLEC (FE_ID, FE_MO_CHAR, FE_BIZONYLAT, FE_UG_ID, FE_KARTON,"
-               "      FE_TOTAL, FE_EV, FE_STATUS)"
-               "    values (next value for FE_ID_SEQ, 'V', 'P' || :i, mod(:i, 1000) + 1, '3111',"
-               "      100, 2012, 'N');"
-               "    i = i + 1; end end^"
-               "set term ; ^");
-}
-
-// Vouchers of one to three lines; every seventh row with findings, every fifth voucher in book
-// V, some of those repeating a preloaded voucher number.
-void WritePostingTable(const std::filesystem::path& path, long rows) {
-    const std::vector<DbfColumn> columns = DbfWriter::PostingColumns();
-    DbfWriter writer(columns);
-    long voucher = 0;
-    int linesLeft = 0;
-    std::map<std::string, std::string> row;
-    for (long i = 0; i < rows; ++i) {
-        if (linesLeft == 0) {
-            ++voucher;
-            linesLeft = 1 + voucher % 3;
-            const bool bookV = voucher % 5 == 0;
-            std::string customer;
-            if (voucher % 4 == 1)
-                customer = "OLD" + std::to_string(voucher % 1000);
-            else if (voucher % 4 == 2)
-                customer = "NEW" + std::to_string(voucher);
-            else if (voucher % 4 == 3)
-                customer = row["U_ROVID"]; // the previous voucher's
-            row = {{"FELADO", "SZLA"},
-                   {"AZON", "A" + std::to_string(voucher)},
-                   {"BIZONYLAT", bookV && voucher % 10 == 0 ? "P" + std::to_string(voucher)
-                                                            : "B" + std::to_string(voucher)},
-                   {"MO_CHAR", bookV ? "V" : "S"},
-                   {"JELLEG", bookV ? "S" : "K"},
-                   {"IRANY", "K"},
-                   {"US_NEV", "BENCH"},
-                   {"TOTAL", std::to_string(100 + voucher)},
-                   {"AFATOTAL", "27"},
-                   {"KARTON", bookV ? "3111" : "4541"},
-                   {"DEV", voucher % 9 == 0 ? "EUR" : ""},
-                   {"KELTE", "20120315"},
-                   {"TELJESIT", "20120316"},
-                   {"HATARIDO", "20120330"},
-                   {"AFATELJ", "20120317"},
-                   {"U_ROVID", customer},
-                   {"U_ADOSZAM", customer.empty() ? "" : "12345678"},
-                   {"MEGJEGY", "bench"}};
-        }
-        --linesLeft;
-        row["SELF"] = std::to_string(i + 1);
-        row["SUMA"] = i % 7 == 3 ? "0" : "100";
-        row["AFASUM"] = "27";
-        row["ELLEN"] = i % 7 == 5 ? "9999" : "5211";
-        row["AF_NEV"] = i % 2 ? "A27" : "5%";
-        std::vector<std::string> cells;
-        for (const DbfColumn& column : columns) {
-            auto found = row.find(column.Name);
-            cells.push_back(found == row.end() ? std::string() : found->second);
-        }
-        writer.Row(cells);
-    }
-    writer.Save(path);
-}
-
-double PostingRate(TestDatabase& db, const TempDir& files, long rows) {
+double PostingRate(TestDatabase& db, const TempDir& files, long rows, bool withLedger) {
     PostingQueries queries(db.Db(), db.Tr());
+    ImportLedger ledger(db.Db(), db.Tr());
+    ImportLedger::Entry file;
+    file.Key = "bench";
+    file.Name = "feladas.dbf";
+    file.Rows = rows;
+    std::string why;
+    if (withLedger && !(ledger.Open(why) && ledger.Begin(file, false)))
+        throw std::runtime_error("no bookkeeping: " + why);
     DbfTable dbf1("Dbf1");
     ScriptedView view;
     std::string report;
@@ -162,7 +87,7 @@ double PostingRate(TestDatabase& db, const TempDir& files, long rows) {
     view.SetProgressMax(dbf1.RecordCount());
     view.SetProgress(1);
     const auto start = Clock::now();
-    engine.Run();
+    engine.Run({}, withLedger ? &ledger : nullptr, file.Key);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     dbf1.Close();
     if (!report.empty()) throw std::runtime_error("rows failed while posting:\n" + report);
@@ -192,22 +117,24 @@ int main(int argc, char** argv) {
 #endif
     try {
         const Options options = ParseOptions(argc, argv);
-        TestDatabase db;
-        LoadReferenceData(db, options.Headers);
+        // Writes forced to disk, as a real database has them: each commit costs what it costs.
+        TestDatabase db(true, TestDatabase::Writes::Forced);
+        MixedInputs::LoadReference(db, options.Headers, false);
         TempDir files;
-        WritePostingTable(files / "feladas.dbf", options.Rows);
+        MixedInputs::WritePostingTable(files / "feladas.dbf", options.Rows);
 
         const long floorCommits = std::max(options.Rows, 500L);
         const double floorBefore = FloorRate(db, floorCommits);
-        const double posting = PostingRate(db, files, options.Rows);
+        const double posting = PostingRate(db, files, options.Rows, options.Ledger);
         const double floorAfter = FloorRate(db, floorCommits);
         // Measured on both sides of the posting, so that a change in the machine's load during
         // the run weighs on both figures alike.
         const double floor = (floorBefore + floorAfter) / 2;
 
-        std::printf("headers=%ld rows=%ld posting_rows_per_s=%.0f floor_commits_per_s=%.0f "
-                    "ratio=%.2f\n",
-                    options.Headers, options.Rows, posting, floor, posting / floor);
+        std::printf("headers=%ld rows=%ld ledger=%s posting_rows_per_s=%.0f "
+                    "floor_commits_per_s=%.0f ratio=%.2f\n",
+                    options.Headers, options.Rows, options.Ledger ? "on" : "off", posting, floor,
+                    posting / floor);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "inzefor-bench: " << e.what() << "\n";

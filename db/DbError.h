@@ -1,8 +1,10 @@
 #pragma once
 // A failure reported by the database (or by the query layer on its behalf): the message as the
-// database words it, with its status code and SQLSTATE where the database gave them.
+// database words it, with its status codes and SQLSTATE where the database gave them.
+#include <exception>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace Firebird {
 class IStatus;
@@ -10,12 +12,31 @@ class IStatus;
 
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const std::string& message, long gdsCode = 0, std::string sqlState = {})
-        : std::runtime_error(message), GdsCode(gdsCode), SqlState(std::move(sqlState)) {}
+    // How far a failure reaches. Most concern one statement and its values; some say that every
+    // further statement will fail the same way, so going on row after row is pointless.
+    enum class Reach {
+        Statement, // a constraint, a trigger's exception, a lock conflict, a bad value
+        Database,  // the connection is lost or shut down, the database cannot read or write its
+                   // files, an object the importer needs does not exist, no privilege, the SQL
+                   // log cannot be written
+    };
 
-    // The message formatted by the client library, with the first status code and SQLSTATE.
+    explicit DbError(const std::string& message, long gdsCode = 0, std::string sqlState = {},
+                     std::vector<long> codes = {});
+    DbError(const std::string& message, Reach reach);
+
+    // The message formatted by the client library, with its status codes and SQLSTATE.
     static DbError FromStatus(const Firebird::IStatus* status);
+
+    // Another transaction holds or has just written the same key: a lock or update conflict, or a
+    // unique key violation.
+    bool Conflict() const;
+
+    // Whether a failure of any kind will hit every further row the same way.
+    static bool ReachesDatabase(const std::exception& failure);
 
     long GdsCode;
     std::string SqlState;
+    std::vector<long> Codes; // every status code of the status vector, in order
+    Reach Scope;
 };

@@ -40,6 +40,14 @@ constexpr ParamBlock::Name kDpbNames[] = {
     {"utf8_filename", isc_dpb_utf8_filename, ParamBlock::Kind::Flag},
 };
 
+void (*signalNotify)() = nullptr;
+
+int OnShutdown(const int reason, const int mask, void*) {
+    if (!(mask & fb_shut_confirmation) || reason != fb_shutrsn_signal || !signalNotify) return 0;
+    signalNotify();
+    return 1; // anything but 0 cancels the shutdown
+}
+
 } // namespace
 
 struct IBDatabase::Impl {
@@ -108,6 +116,12 @@ void IBDatabase::Disconnect() {
     impl_->statements.Clear();
     impl_->attachment.reset();
     impl_->provider.reset();
+}
+
+void IBDatabase::KeepConnectionsOnSignal(void (*notify)()) {
+    signalNotify = notify;
+    ISC_STATUS_ARRAY status;
+    fb_shutdown_callback(status, OnShutdown, fb_shut_confirmation, nullptr);
 }
 
 bool IBDatabase::Connected() const {

@@ -36,6 +36,12 @@ public:
     void Disconnect();
     bool Connected() const;
 
+    // The client library shuts every connection of the process down when it gets SIGINT or
+    // SIGTERM, under whatever statement runs. For a program that stops between rows itself,
+    // this cancels that shutdown and calls notify instead (from the library's signal handling:
+    // it may only set a flag).
+    static void KeepConnectionsOnSignal(void (*notify)());
+
     IBTransaction* DefaultTransaction = nullptr;
     Firebird::IAttachment* Attachment() const;
     // Prepared statements of this attachment, keyed by SQL text.

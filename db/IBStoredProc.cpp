@@ -58,7 +58,9 @@ void IBStoredProc::Prepare() {
         db_.Statements().Get(db_.Attachment(), tr_.Handle(), kProcedureParameters);
     DbValue key = DbValue::Text(stored);
     std::vector<PreparedStatement::Row> rows = lookup.Fetch(tr_.Handle(), {&key});
-    if (rows.empty()) throw DbError(Name + ": stored procedure '" + procName_ + "' not found");
+    if (rows.empty())
+        throw DbError(Name + ": stored procedure '" + procName_ + "' not found",
+                      DbError::Reach::Database);
 
     TParams params;
     int inputs = 0;

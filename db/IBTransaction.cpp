@@ -60,13 +60,17 @@ void IBTransaction::DatabaseGone() {
 }
 
 void IBTransaction::CheckDatabase() const {
-    if (impl_->databaseGone) throw DbError(Name + ": its database connection no longer exists");
+    if (impl_->databaseGone)
+        throw DbError(Name + ": its database connection no longer exists",
+                      DbError::Reach::Database);
 }
 
 void IBTransaction::StartTransaction() {
     CheckDatabase();
     if (InTransaction()) throw DbError(Name + ": a transaction is already active");
-    if (!db_.Connected()) throw DbError(Name + ": the database " + db_.Name + " is not connected");
+    if (!db_.Connected())
+        throw DbError(Name + ": the database " + db_.Name + " is not connected",
+                      DbError::Reach::Database);
     FbClient::Call([&](ThrowStatusWrapper& st) {
         FbHandle<IXpbBuilder> tpb =
             ParamBlock::Build(st, IXpbBuilder::TPB, kTpbNames, Params, Name);

@@ -1,5 +1,6 @@
 #include "db/TEQuery.h"
 
+#include "db/DbError.h"
 #include "db/IBDatabase.h"
 #include "db/IBQuery.h"
 #include "platform/FileSystem.h"
@@ -36,10 +37,11 @@ void ReplaceAllIgnoreCase(std::string& s, const std::string& from, const std::st
 
 void Append(const std::filesystem::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) throw std::runtime_error("Cannot open the log file " + path.string());
+    // Every insert must be logged: a log that cannot be written stops the work, not one row.
+    if (!out) throw DbError("Cannot open the log file " + path.string(), DbError::Reach::Database);
     out << content;
     out.close();
-    if (!out) throw std::runtime_error("Cannot write the log file " + path.string());
+    if (!out) throw DbError("Cannot write the log file " + path.string(), DbError::Reach::Database);
 }
 
 } // namespace

@@ -117,6 +117,56 @@ create table TETEL (
 );
 create index TETEL_FE_ID on TETEL (TE_FE_ID);
 
+/* The importer's own bookkeeping. INZ_FILE holds one record per input file, keyed by the
+   SHA-256 of its content; a run working on a file keeps that record locked, so no other run
+   can take the file up meanwhile. INZ_ROW holds one record per handled row, inserted in the
+   row's own transaction, so the database alone says which rows of a file are in; it is read
+   only to continue a stopped file, and the rows of a finished file are removed. The importer
+   creates these tables itself in a database that lacks them. */
+/* INZ_BEGIN */
+create table INZ_FILE (
+    IF_KEY       varchar(64) not null primary key,
+    IF_NAME      varchar(255) character set octets,
+    IF_TYPE      varchar(5),
+    IF_ROWS      integer,
+    IF_STATE     varchar(8) not null,
+    IF_STARTED   timestamp,
+    IF_RESUMED   timestamp,
+    IF_ENDED     timestamp,
+    IF_POSTED    integer,
+    IF_FLAGGED   integer,
+    IF_REJECTED  integer,
+    IF_VOUCHERS  integer,
+    IF_CUSTOMERS integer,
+    IF_JOURNALS  integer
+);
+
+create table INZ_ROW (
+    IR_KEY        varchar(64) not null,
+    IR_ROW        integer not null,
+    IR_TEXT       varchar(8000) character set octets,
+    IR_YEAR       double precision,
+    IR_HEADER_ID  integer,
+    IR_VOUCHER    varchar(254) character set octets,
+    IR_CUSTOMER   integer,
+    IR_TOTAL      double precision,
+    IR_ACCOUNT    varchar(254) character set octets,
+    IR_DIRECTION  varchar(1),
+    IR_ISSUED     timestamp,
+    IR_CU_SHORT   varchar(254) character set octets,
+    IR_CU_ACCOUNT varchar(254) character set octets,
+    IR_CU_COMPANY varchar(254) character set octets,
+    IR_CU_TAX     varchar(254) character set octets,
+    IR_CU_BANK    varchar(254) character set octets,
+    IR_POSTED     integer,
+    IR_FLAGGED    integer,
+    IR_REJECTED   integer,
+    IR_VOUCHERS   integer,
+    IR_CUSTOMERS  integer,
+    IR_JOURNALS   integer
+);
+/* INZ_END */
+
 /* Identifiers come from sequences: a new value on every call, never reused, also when the
    transaction that drew it rolls back. */
 create sequence FE_ID_SEQ;

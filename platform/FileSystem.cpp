@@ -70,10 +70,12 @@ private:
 
 // Creates a new file in folder under a name of its own, given back in path; -1 and errno when
 // it cannot.
+const char* const kPendingPrefix = ".inzefor-";
+
 int CreateHidden(const fs::path& folder, fs::path& path) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = folder / (".inzefor-" + std::to_string(random()));
+        path = folder / (kPendingPrefix + std::to_string(random()));
         const int fd =
             ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -327,6 +329,14 @@ void WriteWhole(const CheckedPath& file, const std::string& content) {
 
 std::vector<std::string> ReadLines(const CheckedPath& file) {
     return ReadLines(file.Host(), file.Text());
+}
+
+void RemoveUnfinishedWrites(const CheckedPath& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.Host(), ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().starts_with(kPendingPrefix) && it->is_regular_file(ec) &&
+            !it->is_symlink(ec))
+            fs::remove(it->path(), ec);
 }
 
 } // namespace fs_win

@@ -64,5 +64,8 @@ void CopyNew(const CheckedPath& from, const CheckedPath& to);
 // Writes the whole file; an older file of the name is replaced only once the new one is on disk.
 void WriteWhole(const CheckedPath& file, const std::string& content);
 std::vector<std::string> ReadLines(const CheckedPath& file);
+// Removes the files that writes of a process ended midway left half-made in a folder. Only for
+// a folder no other process writes into meanwhile.
+void RemoveUnfinishedWrites(const CheckedPath& folder);
 
 } // namespace fs_win

@@ -1,5 +1,6 @@
 #include "posting/CustomerResolver.h"
 
+#include "db/DbError.h"
 #include "db/IBStoredProc.h"
 #include "db/TEQuery.h"
 #include "platform/DbfTable.h"
@@ -29,14 +30,14 @@ bool CustomerResolver::SameAsPrevious(const CustomerValues& c) const {
             same(c.Company, previous_.Company) || same(c.BankAccount, previous_.BankAccount));
 }
 
-void CustomerResolver::Resolve(PostingRow& row) {
+bool CustomerResolver::Resolve(PostingRow& row) {
     CustomerValues& c = row.Customer;
     c.Id = 0;
     const bool accountUsable = row.Account.find('?') == std::string::npos && row.Account.size() > 2;
     c.Account = accountUsable ? row.Account : std::string();
 
     c.ShortName = text::Trim(Text("U_ROVID"));
-    if (c.ShortName.empty()) return;
+    if (c.ShortName.empty()) return false;
     c.BankAccount = text::Trim(Text("U_BANKSZAM"));
     if (c.BankAccount.size() < 5) c.BankAccount = Missing;
     if (c.Account.empty()) {
@@ -50,7 +51,7 @@ void CustomerResolver::Resolve(PostingRow& row) {
 
     if (SameAsPrevious(c)) {
         c.Id = previous_.Id;
-        return;
+        return false;
     }
 
     OpenLookup(EQ2_,
@@ -79,12 +80,15 @@ void CustomerResolver::Resolve(PostingRow& row) {
         InsertCustomer(row, accountType);
         try {
             EQ2_.ExecSQL();
-        } catch (const std::exception&) {
+            return true;
+        } catch (const std::exception& e) {
+            if (DbError::ReachesDatabase(e)) throw;
             // A customer that cannot be stored (a duplicate, a value too long for its column)
             // does not stop the posting: the voucher goes in without a partner.
             c.Id = 0;
         }
     }
+    return false;
 }
 
 void CustomerResolver::InsertCustomer(PostingRow& row, const std::string& accountType) {

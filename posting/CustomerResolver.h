@@ -17,8 +17,9 @@ public:
     CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1, const WorkYear& year);
 
     // Sets row.Customer (Id 0 for none); may add a finding to row.HeaderErrors. A new customer
-    // is inserted in the row's transaction; a failing insert leaves the row without a customer.
-    void Resolve(PostingRow& row);
+    // is inserted in the row's transaction; a failing insert leaves the row without a customer,
+    // unless the failure reaches the whole database. True when a customer was inserted.
+    bool Resolve(PostingRow& row);
 
     // The customer of the last row that was posted, which the next row may reuse.
     void Remember(const CustomerValues& customer) { previous_ = customer; }

@@ -1,10 +1,13 @@
 #include "posting/PostingEngine.h"
 
+#include "db/DbError.h"
 #include "db/IBTransaction.h"
 #include "platform/DbfTable.h"
 #include "platform/FormatSettings.h"
 #include "platform/Text.h"
+#include "posting/ImportLedger.h"
 #include "posting/PostingQueries.h"
+#include "posting/PostingStopped.h"
 #include "posting/PostingView.h"
 #include "posting/QuerySteps.h"
 
@@ -57,16 +60,26 @@ PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingVie
       check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_),
       customers_(EQ2_, SP1_, Dbf1, year_) {}
 
-void PostingEngine::Run() {
-    runReport_.clear();
-    ChooseWorkYear();
-    previous_ = VoucherKey{};
+void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
+    ledger_ = ledger;
+    key_ = key;
+    progress_ = from;
+    runReport_ = from.Report;
+    if (from.Year)
+        year_.Set(*from.Year);
+    else
+        ChooseWorkYear();
+    progress_.Year = year_.Value;
     customers_.Forget();
+    customers_.Remember(from.PreviousCustomer);
     journals_.RowRolledBack();
     check_.DetectVatDateColumn();
-    rowNumber_ = 0;
     row_ = PostingRow{};
+    for (rowNumber_ = 0; rowNumber_ < from.RowsDone && !Dbf1_.Eof(); ++rowNumber_)
+        Dbf1_.Next();
     while (!Dbf1_.Eof()) {
+        if (view_.StopRequested())
+            throw PostingStopped("Stopped on request", progress_.RowsDone, true);
         PostRow();
         Dbf1_.Next();
     }
@@ -95,32 +108,52 @@ void PostingEngine::PostRow() {
         view_.SetProgress(rowNumber_);
 
         check_.Check(row_);
-        customers_.Resolve(row_);
+        const bool newCustomer = customers_.Resolve(row_);
         row_.VoucherNumber = Dbf1_.FieldByName("BIZONYLAT").AsString();
         row_.PrintNumber = text::Trim(row_.VoucherNumber);
         row_.Duplicate = IsDuplicate(row_);
 
-        int headerId = previous_.HeaderId;
-        if (!ContinuesPrevious(row_)) {
+        const bool newVoucher = !ContinuesPrevious(row_);
+        int headerId = progress_.Previous.HeaderId;
+        if (newVoucher) {
             headerId = NextIdentifier(SP1_, "FE_NEXT");
             InsertHeader(headerId);
         }
         InsertLine(headerId);
+
+        FileProgress after = progress_;
+        after.RowsDone = rowNumber_;
+        after.Previous = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
+                          row_.Direction,     row_.IssueDate,   headerId};
+        after.PreviousCustomer = row_.Customer;
+        PostingCounts& counts = after.Counts;
+        ++counts.RowsPosted;
+        if (!(row_.HeaderErrors + row_.LineErrors).empty()) ++counts.RowsFlagged;
+        if (newVoucher) ++counts.VouchersCreated;
+        if (newCustomer) ++counts.CustomersCreated;
+        counts.JournalsCreated += journals_.Creating();
+        // The ledger's record moves on in the row's own transaction: it is in exactly when the
+        // row is.
+        if (ledger_) ledger_->RowPosted(key_, rowNumber_, after);
         if (TR1_.InTransaction()) TR1_.Commit();
 
         // Only what is committed is remembered: a later row never continues a voucher, reuses
         // a customer or a journal that a rollback took away.
         journals_.RowCommitted();
         customers_.Remember(row_.Customer);
-        previous_ = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
-                     row_.Direction,     row_.IssueDate,   headerId};
+        progress_ = std::move(after);
+    } catch (const PostingStopped&) {
+        throw;
     } catch (const std::exception& e) {
-        ReportFailure(e.what());
+        if (DbError::ReachesDatabase(e)) {
+            RollBackRow();
+            throw PostingStopped(e.what(), progress_.RowsDone, false);
+        }
+        RejectRow(e.what());
     } catch (...) {
-        ReportFailure("Unknown error");
+        RejectRow("Unknown error");
     }
 }
-
 bool PostingEngine::IsDuplicate(const PostingRow& row) {
     // Only vouchers of book V are flagged, so only they need the test.
     if (row.Book != "V") return false;
@@ -133,10 +166,11 @@ bool PostingEngine::IsDuplicate(const PostingRow& row) {
 }
 
 bool PostingEngine::ContinuesPrevious(const PostingRow& row) const {
-    return row.VoucherNumber == previous_.VoucherNumber &&
-           row.Customer.Id == previous_.CustomerId && row.Total == previous_.Total &&
-           row.Account == previous_.Account && row.Direction == previous_.Direction &&
-           row.IssueDate == previous_.IssueDate;
+    return row.VoucherNumber == progress_.Previous.VoucherNumber &&
+           row.Customer.Id == progress_.Previous.CustomerId &&
+           row.Total == progress_.Previous.Total && row.Account == progress_.Previous.Account &&
+           row.Direction == progress_.Previous.Direction &&
+           row.IssueDate == progress_.Previous.IssueDate;
 }
 
 void PostingEngine::InsertHeader(int headerId) {
@@ -213,22 +247,39 @@ void PostingEngine::InsertLine(int headerId) {
     q.ExecSQL();
 }
 
-void PostingEngine::ReportFailure(const std::string& message) {
+void PostingEngine::RollBackRow() {
     journals_.RowRolledBack();
-    std::string rollbackFailure;
-    if (TR1_.InTransaction()) {
-        try {
-            TR1_.Rollback();
-        } catch (const std::exception& e) {
-            rollbackFailure = e.what();
-        }
+    if (!TR1_.InTransaction()) return;
+    try {
+        TR1_.Rollback();
+    } catch (const std::exception& e) {
+        // Without a clean rollback the row's writes may still be pending: going on could commit
+        // them with the next row.
+        throw PostingStopped("Rollback of row " + std::to_string(rowNumber_) +
+                                 " failed: " + e.what(),
+                             progress_.RowsDone, false);
     }
-    runReport_ += "ErrRec" + std::to_string(rowNumber_) + ". " + row_.VoucherNumber + " - " +
-                  row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " +
-                  text::OneLine(message) + "\r\n\r\n";
-    // Without a clean rollback the row's writes may still be pending: going on could commit
-    // them with the next row.
-    if (!rollbackFailure.empty())
-        throw std::runtime_error("Rollback of row " + std::to_string(rowNumber_) +
-                                 " failed: " + rollbackFailure);
+}
+
+std::string PostingEngine::ErrorRecord(const std::string& message) const {
+    return "ErrRec" + std::to_string(rowNumber_) + ". " + row_.VoucherNumber + " - " +
+           row_.Customer.ShortName + " (" + row_.RowLabel + ")\r\n" + "  " +
+           text::OneLine(message) + "\r\n\r\n";
+}
+
+void PostingEngine::RejectRow(const std::string& message) {
+    RollBackRow();
+    const std::string record = ErrorRecord(message);
+    FileProgress after = progress_;
+    after.RowsDone = rowNumber_;
+    ++after.Counts.RowsRejected;
+    after.Report += record;
+    try {
+        if (ledger_) ledger_->RowRejected(key_, rowNumber_, record, after);
+    } catch (const std::exception& e) {
+        // The row is out, but its record is not kept: a later run tries the row again.
+        throw PostingStopped(e.what(), progress_.RowsDone, false);
+    }
+    runReport_ += record;
+    progress_ = std::move(after);
 }

@@ -4,6 +4,7 @@
 // voucher; each row is one transaction. A row that fails is rolled back and described in the
 // run report, and the next row goes on.
 #include "posting/CustomerResolver.h"
+#include "posting/FileProgress.h"
 #include "posting/JournalNumbers.h"
 #include "posting/JournalResolver.h"
 #include "posting/PostingRow.h"
@@ -17,6 +18,7 @@ class TEQuery;
 class IBStoredProc;
 class IBTransaction;
 class DbfTable;
+class ImportLedger;
 class PostingQueries;
 class PostingView;
 
@@ -29,9 +31,16 @@ public:
 
     // Posts the table Dbf1 is open on, from its current (first) record to its end. Asks the
     // operator for the working year first. Raises only for what stops the whole table: an
-    // answer that is not a number, a failing look-up of the default year, the final commit, a
-    // rollback that fails.
-    void Run();
+    // answer that is not a number, a failing look-up of the default year, the final commit; and
+    // PostingStopped for a stop asked for between rows or a failure that reaches the database.
+    //
+    // A file taken up in the ledger under key has each row's progress committed with the row;
+    // from says where an earlier run of the same file stopped, and posting goes on after it
+    // exactly as that run would have gone on.
+    void Run(const FileProgress& from = {}, ImportLedger* ledger = nullptr,
+             const std::string& key = {});
+    // Where the last run stands: rows handled, counts, the last committed voucher.
+    const FileProgress& Progress() const { return progress_; }
 
     // The working year of the last run; kept after it.
     double WorkYearValue() const { return year_.Value; }
@@ -46,25 +55,16 @@ public:
     static const char* const LineSql;
 
 private:
-    // What a continuing row is compared with: the last committed row, and the header its
-    // voucher went under.
-    struct VoucherKey {
-        std::string VoucherNumber;
-        int CustomerId = 0;
-        double Total = 0;
-        std::string Account;
-        std::string Direction;
-        datetime::TDateTime IssueDate = 0;
-        int HeaderId = 0;
-    };
-
     void ChooseWorkYear();
     void PostRow();
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
     void InsertLine(int headerId);
-    void ReportFailure(const std::string& message);
+    // Rolls the row back; a failure of the rollback reaches the database.
+    void RollBackRow();
+    std::string ErrorRecord(const std::string& message) const;
+    void RejectRow(const std::string& message);
 
     TEQuery& EQ2_;
     TEQuery& EQ3_;
@@ -82,5 +82,7 @@ private:
 
     int rowNumber_ = 0;
     PostingRow row_;
-    VoucherKey previous_;
+    FileProgress progress_; // as committed: Previous is what a continuing row is compared with
+    ImportLedger* ledger_ = nullptr;
+    std::string key_;
 };

@@ -12,4 +12,7 @@ public:
     // Returns false when cancelled; value holds the initial text on entry.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value) = 0;
+    // Whether the person (or the system, by a signal) asked the run to stop after the row in
+    // hand.
+    virtual bool StopRequested() = 0;
 };

@@ -48,6 +48,8 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void Close() override;
+    // The window holds a request to close until the run has ended instead.
+    bool StopRequested() override { return false; }
 
 protected:
     bool event(QEvent* event) override;

@@ -290,20 +290,27 @@ TEST_F(ExchangeFolder, AFullDiskStopsAConversionOrARunLogAndLeavesNothingHalfWri
     EXPECT_NE(view.Dialogs[1].Text.find("feladasWBank.dbf"), std::string::npos);
     EXPECT_EQ(Lines("F1"), std::make_pair(0, 0));
 
-    // A disk full to the last page: the file is posted and archived, its log cannot be written.
+    // A disk full to the last page: the file is posted, its log cannot be written, so it stays
+    // for the next run, which has nothing left to post and archives it with its log.
     fs::remove(exchange / "KVF0001.TXT");
     WriteTable(exchange / "feladas1.dbf", "FULL-1");
     const std::string table = Read("feladas1.dbf");
     disk.Fill("filler");
     Run("SZLA1");
     EXPECT_EQ(Headers("FULL-1"), 1);
-    EXPECT_EQ(Read("in_arch/OK_feladas1.dbf"), table);
+    EXPECT_EQ(Read("feladas1.dbf"), table);
     EXPECT_FALSE(Exists("in_arch/OK_feladas1.dbf.log"));
     EXPECT_FALSE(Exists("in_arch/Err_feladas1.dbf.log"));
     EXPECT_FALSE(HalfWritten());
     EXPECT_TRUE(form.LastRun().EndedEarly);
     EXPECT_NE(LastDialog().find("OK_feladas1.dbf.log: No space left on device"), std::string::npos)
         << LastDialog();
+    fs::remove(exchange / "filler");
+    Run("SZLA1");
+    EXPECT_EQ(Headers("FULL-1"), 1);
+    EXPECT_EQ(Read("in_arch/OK_feladas1.dbf"), table);
+    EXPECT_NE(Read("in_arch/OK_feladas1.dbf.log").find("Resumed after row 1 of 1"),
+              std::string::npos);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/TF_INView.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +84,9 @@ public:
         return true;
     }
     void Close() override { Record("Close"), Closed = true; }
+    // Asked before each file and each row; Stop, when set, answers.
+    bool StopRequested() override { return Stop && Stop(); }
+    std::function<bool()> Stop;
 
 private:
     void Record(const std::string& call) { Calls.push_back(call); }

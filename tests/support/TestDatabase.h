@@ -19,7 +19,10 @@
 class TestDatabase {
 public:
     // Creates the database and applies the schema; Db() stays connected, Tr() idle.
-    explicit TestDatabase(bool applySchema = true);
+    // Writes are not forced to disk, as a test needs no durability against a power cut; a
+    // benchmark asks for them, as a real database has them.
+    enum class Writes { Cached, Forced };
+    explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;

@@ -1,0 +1,261 @@
+#include "posting/ImportLedger.h"
+
+#include "db/DbError.h"
+#include "db/IBDatabase.h"
+#include "db/LedgerSchema.h"
+#include "platform/Text.h"
+
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Statements(const std::string& script) {
+    std::vector<std::string> statements;
+    std::size_t start = 0;
+    for (std::size_t end; (end = script.find(';', start)) != std::string::npos; start = end + 1)
+        statements.push_back(script.substr(start, end - start));
+    return statements;
+}
+
+const char* const kInsertRow =
+    "insert into INZ_ROW (IR_KEY, IR_ROW, IR_TEXT, IR_YEAR, IR_HEADER_ID, IR_VOUCHER, "
+    "IR_CUSTOMER, IR_TOTAL, IR_ACCOUNT, IR_DIRECTION, IR_ISSUED, IR_CU_SHORT, IR_CU_ACCOUNT, "
+    "IR_CU_COMPANY, IR_CU_TAX, IR_CU_BANK, IR_POSTED, IR_FLAGGED, IR_REJECTED, IR_VOUCHERS, "
+    "IR_CUSTOMERS, IR_JOURNALS) values (:K, :ROW, :TEXT, :YEAR, :HEADER, :VOUCHER, :CUSTOMER, "
+    ":TOTAL, :ACCOUNT, :DIRECTION, :ISSUED, :CU_SHORT, :CU_ACCOUNT, :CU_COMPANY, :CU_TAX, "
+    ":CU_BANK, :POSTED, :FLAGGED, :REJECTED, :VOUCHERS, :CUSTOMERS, :JOURNALS)";
+
+} // namespace
+
+ImportLedger::ImportLedger(IBDatabase& db, IBTransaction& tr)
+    : db_(db), tr_(tr), claim_(db, "TRLEDGER"), query_(db, tr, "IBLedger"),
+      held_(db, claim_, "IBLedgerHeld") {}
+
+void ImportLedger::Commit() {
+    query_.Close();
+    if (tr_.InTransaction()) tr_.Commit();
+}
+
+bool ImportLedger::Exists() {
+    query_.SetSQLText("select count(*) C from RDB$RELATIONS where RDB$RELATION_NAME in "
+                      "('INZ_FILE','INZ_ROW')");
+    query_.Open();
+    const bool both = query_.FieldByName("C")->AsInteger() == 2;
+    Commit();
+    return both;
+}
+
+bool ImportLedger::Open(std::string& why) {
+    available_ = false;
+    try {
+        if (!Exists()) {
+            for (const std::string& statement : Statements(kLedgerSchema))
+                if (!text::Trim(statement).empty()) tr_.ExecuteImmediate(statement);
+            Commit();
+        }
+        available_ = true;
+    } catch (const DbError& e) {
+        if (tr_.InTransaction()) tr_.Rollback();
+        // Another importer may have created them at the same moment.
+        available_ = Exists();
+        if (!available_) why = e.what();
+    }
+    return available_;
+}
+
+std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {
+    query_.SetSQLText("select * from INZ_FILE where IF_KEY=:K");
+    query_.ParamByName("K").SetAsString(key);
+    query_.Open();
+    if (query_.IsEmpty()) {
+        Commit();
+        return std::nullopt;
+    }
+    Entry entry;
+    entry.Key = key;
+    entry.Name = query_.FieldByName("IF_NAME")->AsString();
+    entry.Type = query_.FieldByName("IF_TYPE")->AsString();
+    entry.Rows = query_.FieldByName("IF_ROWS")->AsInteger();
+    entry.Finished = query_.FieldByName("IF_STATE")->AsString() == "finished";
+    entry.Started = query_.FieldByName("IF_STARTED")->AsDateTime();
+    if (entry.Finished) {
+        Commit();
+        return entry;
+    }
+
+    query_.SetSQLText("select * from INZ_ROW where IR_KEY=:K order by IR_ROW");
+    query_.ParamByName("K").SetAsString(key);
+    query_.Open();
+    FileProgress& progress = entry.Progress;
+    for (bool more = !query_.IsEmpty(); more; more = query_.Next()) {
+        auto field = [this](const char* name) -> TField& { return *query_.FieldByName(name); };
+        if (field("IR_ROW").AsInteger() != progress.RowsDone + 1) {
+            const std::string row = field("IR_ROW").AsString();
+            Commit();
+            throw std::runtime_error("The bookkeeping of " + entry.Name + " records row " + row +
+                                     " after row " + std::to_string(progress.RowsDone) +
+                                     "; it cannot be trusted, so nothing of it is posted.");
+        }
+        progress.RowsDone = field("IR_ROW").AsInteger();
+        if (!field("IR_TEXT").IsNull()) progress.Report += field("IR_TEXT").AsString();
+        progress.Year = field("IR_YEAR").AsFloat();
+        progress.Previous = {field("IR_VOUCHER").AsString(),   field("IR_CUSTOMER").AsInteger(),
+                             field("IR_TOTAL").AsFloat(),      field("IR_ACCOUNT").AsString(),
+                             field("IR_DIRECTION").AsString(), field("IR_ISSUED").AsDateTime(),
+                             field("IR_HEADER_ID").AsInteger()};
+        progress.PreviousCustomer = {
+            field("IR_CUSTOMER").AsInteger(),  field("IR_CU_SHORT").AsString(),
+            field("IR_CU_ACCOUNT").AsString(), field("IR_CU_COMPANY").AsString(),
+            field("IR_CU_TAX").AsString(),     field("IR_CU_BANK").AsString()};
+        progress.Counts = {field("IR_POSTED").AsInteger(),    field("IR_FLAGGED").AsInteger(),
+                           field("IR_REJECTED").AsInteger(),  field("IR_VOUCHERS").AsInteger(),
+                           field("IR_CUSTOMERS").AsInteger(), field("IR_JOURNALS").AsInteger()};
+    }
+    Commit();
+    return entry;
+}
+
+bool ImportLedger::HeaderExists(int headerId) {
+    query_.SetSQLText("select count(*) C from FEJLEC where FE_ID=:ID");
+    query_.ParamByName("ID").SetAsInteger(headerId);
+    query_.Open();
+    const bool exists = query_.FieldByName("C")->AsInteger() > 0;
+    Commit();
+    return exists;
+}
+
+bool ImportLedger::Hold(const std::string& key, const char* condition) {
+    Release();
+    try {
+        // An update that changes nothing but takes the record's lock until the claim ends; a
+        // run that holds it makes this one fail at once (no wait).
+        held_.SetSQLText(std::string("update INZ_FILE set IF_RESUMED=IF_RESUMED where IF_KEY=:K "
+                                     "and ") +
+                         condition);
+        held_.ParamByName("K").SetAsString(key);
+        held_.ExecSQL();
+        if (held_.RowsAffected() == 1) return true;
+    } catch (const DbError& e) {
+        if (!e.Conflict()) throw;
+    }
+    Release();
+    return false;
+}
+
+void ImportLedger::Release() {
+    if (claim_.InTransaction()) claim_.Rollback();
+}
+
+bool ImportLedger::Begin(const Entry& entry, bool again) {
+    try {
+        if (again) {
+            query_.SetSQLText("update INZ_FILE set IF_NAME=:N, IF_TYPE=:T, IF_ROWS=:R, "
+                              "IF_STATE='running', IF_STARTED=current_timestamp, "
+                              "IF_RESUMED=null, IF_ENDED=null where IF_KEY=:K and "
+                              "IF_STATE='finished'");
+        } else {
+            query_.SetSQLText("insert into INZ_FILE (IF_KEY, IF_NAME, IF_TYPE, IF_ROWS, IF_STATE, "
+                              "IF_STARTED) values (:K, :N, :T, :R, 'running', "
+                              "current_timestamp)");
+        }
+        query_.ParamByName("K").SetAsString(entry.Key);
+        query_.ParamByName("N").SetAsString(entry.Name);
+        query_.ParamByName("T").SetAsString(entry.Type);
+        query_.ParamByName("R").SetAsInteger(entry.Rows);
+        query_.ExecSQL();
+        if (query_.RowsAffected() != 1) {
+            tr_.Rollback();
+            return false;
+        }
+        if (again) {
+            query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
+            query_.ParamByName("K").SetAsString(entry.Key);
+            query_.ExecSQL();
+        }
+        Commit();
+    } catch (const DbError& e) {
+        if (tr_.InTransaction()) tr_.Rollback();
+        if (e.Conflict()) return false;
+        throw;
+    }
+    return Hold(entry.Key, "IF_STATE='running'");
+}
+
+bool ImportLedger::Resume(const Entry& found) {
+    return Hold(found.Key, "IF_STATE='running'");
+}
+
+void ImportLedger::InsertRow(const std::string& key, int row, const std::string* record,
+                             const FileProgress& after) {
+    const VoucherKey& v = after.Previous;
+    const CustomerValues& customer = after.PreviousCustomer;
+    const PostingCounts& c = after.Counts;
+    query_.SetSQLText(kInsertRow);
+    auto text = [this](const char* name, const std::string& value) {
+        query_.ParamByName(name).SetAsString(value);
+    };
+    auto number = [this](const char* name, int value) {
+        query_.ParamByName(name).SetAsInteger(value);
+    };
+    text("K", key);
+    number("ROW", row);
+    if (record)
+        text("TEXT", *record);
+    else
+        query_.ParamByName("TEXT").SetValue(DbValue());
+    query_.ParamByName("YEAR").SetAsFloat(after.Year.value_or(0));
+    number("HEADER", v.HeaderId);
+    text("VOUCHER", v.VoucherNumber);
+    number("CUSTOMER", v.CustomerId);
+    query_.ParamByName("TOTAL").SetAsFloat(v.Total);
+    text("ACCOUNT", v.Account);
+    text("DIRECTION", v.Direction);
+    query_.ParamByName("ISSUED").SetAsDateTime(v.IssueDate);
+    text("CU_SHORT", customer.ShortName);
+    text("CU_ACCOUNT", customer.Account);
+    text("CU_COMPANY", customer.Company);
+    text("CU_TAX", customer.TaxNumber);
+    text("CU_BANK", customer.BankAccount);
+    number("POSTED", c.RowsPosted);
+    number("FLAGGED", c.RowsFlagged);
+    number("REJECTED", c.RowsRejected);
+    number("VOUCHERS", c.VouchersCreated);
+    number("CUSTOMERS", c.CustomersCreated);
+    number("JOURNALS", c.JournalsCreated);
+    query_.ExecSQL();
+}
+
+void ImportLedger::RowPosted(const std::string& key, int row, const FileProgress& after) {
+    InsertRow(key, row, nullptr, after);
+}
+
+void ImportLedger::RowRejected(const std::string& key, int row, const std::string& record,
+                               const FileProgress& after) {
+    try {
+        InsertRow(key, row, &record, after);
+        Commit();
+    } catch (...) {
+        if (tr_.InTransaction()) tr_.Rollback();
+        throw;
+    }
+}
+
+void ImportLedger::Finish(const std::string& key, const PostingCounts& counts) {
+    held_.SetSQLText("update INZ_FILE set IF_STATE='finished', IF_ENDED=current_timestamp, "
+                     "IF_POSTED=:POSTED, IF_FLAGGED=:FLAGGED, IF_REJECTED=:REJECTED, "
+                     "IF_VOUCHERS=:VOUCHERS, IF_CUSTOMERS=:CUSTOMERS, IF_JOURNALS=:JOURNALS "
+                     "where IF_KEY=:K");
+    held_.ParamByName("POSTED").SetAsInteger(counts.RowsPosted);
+    held_.ParamByName("FLAGGED").SetAsInteger(counts.RowsFlagged);
+    held_.ParamByName("REJECTED").SetAsInteger(counts.RowsRejected);
+    held_.ParamByName("VOUCHERS").SetAsInteger(counts.VouchersCreated);
+    held_.ParamByName("CUSTOMERS").SetAsInteger(counts.CustomersCreated);
+    held_.ParamByName("JOURNALS").SetAsInteger(counts.JournalsCreated);
+    held_.ParamByName("K").SetAsString(key);
+    held_.ExecSQL();
+    claim_.Commit();
+    query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
+    query_.ParamByName("K").SetAsString(key);
+    query_.ExecSQL();
+    Commit();
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The importer's own record of the input files it posts, kept in the accounting database beside
+// the postings: INZ_FILE, one record per file keyed by the SHA-256 of its content, and INZ_ROW,
+// one record per handled row, inserted in that row's own transaction. After any stop the
+// database alone says which rows of a file are in; a file posted in full is known by its content
+// under whatever name it comes again. While a run works on a file it keeps the file's record
+// locked, so that no other run, on this machine or another, can take the file up meanwhile.
+#include "db/IBQuery.h"
+#include "db/IBTransaction.h"
+#include "platform/DateTime.h"
+#include "posting/FileProgress.h"
+
+#include <optional>
+#include <string>
+
+class IBDatabase;
+
+class ImportLedger {
+public:
+    struct Entry {
+        std::string Key;
+        std::string Name;
+        std::string Type;
+        int Rows = 0;
+        bool Finished = false;
+        datetime::TDateTime Started = 0;
+        FileProgress Progress; // where an unfinished file stands
+    };
+
+    ImportLedger(IBDatabase& db, IBTransaction& tr);
+
+    // Makes sure the tables exist, creating them when they are missing. False, with the
+    // database's reason, when they are missing and cannot be created: imports then go on
+    // without a ledger and cannot be resumed.
+    bool Open(std::string& why);
+    bool Available() const { return available_; }
+
+    // The committed record of a content key; for an unfinished file, where it stands. Throws
+    // when its rows do not follow each other from the first (a record changed by hand).
+    std::optional<Entry> Find(const std::string& key);
+    // Whether the voucher header exists: a record may name one that was since deleted by hand.
+    bool HeaderExists(int headerId);
+
+    // Takes up a file from its first row: a new record, or a finished one posted again on
+    // request. False when another run holds it or took it up first.
+    bool Begin(const Entry& entry, bool again);
+    // Takes up an unfinished file to continue after its last row. False when another run holds
+    // it.
+    bool Resume(const Entry& found);
+    // In the row's own transaction, which the caller commits: the row is in.
+    void RowPosted(const std::string& key, int row, const FileProgress& after);
+    // After the row was rolled back, in a transaction of its own: the row was rejected.
+    void RowRejected(const std::string& key, int row, const std::string& record,
+                     const FileProgress& after);
+    // The file was posted to its end and archived; its row records go.
+    void Finish(const std::string& key, const PostingCounts& counts);
+    // Lets go of the file this run holds, whatever became of it.
+    void Release();
+
+private:
+    bool Exists();
+    void Commit();
+    // Locks the file's record for this run, in the claim transaction that stays open.
+    bool Hold(const std::string& key, const char* condition);
+    void InsertRow(const std::string& key, int row, const std::string* record,
+                   const FileProgress& after);
+
+    IBDatabase& db_;
+    IBTransaction& tr_;
+    IBTransaction claim_;
+    IBQuery query_;
+    IBQuery held_;
+    bool available_ = false;
+};

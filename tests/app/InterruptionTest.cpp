@@ -1,0 +1,292 @@
+// A stopped run never loses or doubles a row: the real console runner is killed at random points
+// and run again until a run ends, and then the database, the archive and the run logs equal those
+// of one uninterrupted run of the same input. INZEFOR_KILL_POINTS=N multiplies the kills.
+#include "db/IBQuery.h"
+#include "platform/ContentKey.h"
+#include "platform/Text.h"
+#include "tests/support/DbfWriter.h"
+#include "tests/support/MixedInputs.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int KillFactor() {
+    const char* factor = std::getenv("INZEFOR_KILL_POINTS");
+    return factor && std::atoi(factor) > 0 ? std::atoi(factor) : 1;
+}
+
+// What the database holds, without identifiers: every header with its journal's book and
+// customer's short name, every line with the place of its header, every customer.
+std::vector<std::string> Contents(TestDatabase& db) {
+    std::vector<std::string> rows;
+    IBQuery q(db.Db(), db.Tr(), "SNAPSHOT");
+    auto read = [&](const std::string& title, const std::string& sql) {
+        q.SetSQLText(sql);
+        q.Open();
+        for (bool more = !q.IsEmpty(); more; more = q.Next()) {
+            std::string row = title;
+            for (TField* f : q.Fields())
+                row += "|" + f->AsString();
+            rows.push_back(row);
+        }
+        q.Close();
+    };
+    read("H", "select (select count(*) from FEJLEC x where x.FE_ID <= h.FE_ID), FE_MO_CHAR, "
+              "(select NA_TYP from NAPLO where NA_NO = FE_NAPLO), FE_JELLEG, "
+              "(select UG_ROVID from UGYFEL where UG_ID = FE_UG_ID), FE_BIZONYLAT, FE_HIVATKOZ, "
+              "FE_NYOMSZAM, FE_KARTON, FE_TOTAL, FE_AFATOTAL, FE_DEV, FE_KELTE, FE_MEGJEGY, "
+              "FE_TELJESIT, FE_AFATELJ, FE_HATARIDO, FE_IRANY, FE_US_NEV, FE_EV, FE_ERR, FE_ERROR "
+              "from FEJLEC h order by FE_ID");
+    read("L", "select (select count(*) from FEJLEC x where x.FE_ID <= TE_FE_ID), TE_FE_IRANY, "
+              "TE_ELLEN, TE_AFASZAMLA, TE_SUM, TE_AFASUM, TE_AF_NEV, TE_AF_ERTEK, TE_MEGJEGY, "
+              "TE_US_NEV, TE_EV, TE_KO_NEV, TE_MU_NEV, TE_ERR, TE_ERROR from TETEL order by TE_ID");
+    read("C", "select UG_MOD, UG_ROVID, UG_CEG, UG_KARTON, UG_ADOSZAM, UG_BANKSZAM, UG_EV "
+              "from UGYFEL order by UG_ID");
+    read("J", "select NA_TYP, NA_OWNER, NA_EV from NAPLO order by NA_NO");
+    db.Tr().Commit();
+    return rows;
+}
+
+// An exchange folder with a database of its own, run by the console runner as a scheduled job
+// would run it.
+class Site {
+public:
+    Site() {
+        MixedInputs::LoadReference(db_);
+        fs::create_directories(Exchange() / "in_arch");
+        DbfWriter::CreatePostingTable(Exchange() / "in_arch" / "Feladas.dbf");
+        dir_.Write("params.txt", "Interrupted site\r\n" + Exchange().string() + "/\r\n" +
+                                     db_.Path() + "\r\n\r\n");
+        // The runner opens the database file itself; an embedded one takes one process.
+        db_.Db().Disconnect();
+    }
+
+    fs::path Exchange() const { return dir_ / "exchange"; }
+    TestDatabase& Db() { return db_; }
+
+    pid_t Start(const std::string& type) const {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string out = (dir_ / "runs.out").string();
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        const std::string typeArg = "--type=" + type, params = (dir_ / "params.txt").string();
+        const char* argv[] = {INZEFOR_BATCH, typeArg.c_str(), "--year=2012", params.c_str(),
+                              nullptr};
+        pid_t pid = 0;
+        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr,
+                                   const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) throw std::runtime_error("cannot start " + std::string(INZEFOR_BATCH));
+        return pid;
+    }
+
+    // The exit status, or 128 + the signal that ended it.
+    static int Wait(pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    int Run(const std::string& type) const { return Wait(Start(type)); }
+
+    std::string Output() const { return dir_.Read("runs.out"); }
+
+    // The archive as a clean run leaves it: names, the content keys of the inputs, the logs
+    // without the line that says where a run took a file up again.
+    std::map<std::string, std::string> Archive() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(Exchange() / "in_arch")) {
+            const std::string name = entry.path().filename().string();
+            if (name == "Feladas.dbf" || name == "InZEFOR.lock") continue;
+            if (!name.ends_with(".log")) {
+                files[name] = ContentKey::OfFile(entry.path().string());
+                continue;
+            }
+            std::string kept;
+            for (const std::string& line : text::SplitLines(dir_.Read("exchange/in_arch/" + name)))
+                if (!line.starts_with("Resumed after row ")) kept += line + "\r\n";
+            files[name] = kept;
+        }
+        return files;
+    }
+
+    std::vector<std::string> Left() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Exchange()))
+            if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    std::vector<std::string> Contents() {
+        db_.Db().Connect();
+        std::vector<std::string> rows = ::Contents(db_);
+        db_.Db().Disconnect();
+        return rows;
+    }
+
+private:
+    TempDir dir_;
+    TestDatabase db_;
+};
+
+// How a scenario writes its input into an exchange folder.
+using Writer = std::function<void(const fs::path& exchange)>;
+
+class Interruption : public ::testing::Test {
+protected:
+    // Runs the input once, uninterrupted, at a site of its own: what every stopped run is
+    // compared with. Returns how long the run took.
+    Clock::duration Reference(const std::string& type, const Writer& write) {
+        write(clean_.Exchange());
+        const auto start = Clock::now();
+        EXPECT_EQ(clean_.Run(type), 0) << clean_.Output();
+        const Clock::duration took = Clock::now() - start;
+        workTableSize_ = fs::file_size(clean_.Exchange() / "in_arch" / "Feladas.dbf");
+        return took;
+    }
+
+    // Kills a run with signal once the work table a conversion fills has grown past a random
+    // share of its full size.
+    bool KillDuringConversion(pid_t pid, int signal) {
+        const std::uintmax_t at =
+            workTableSize_ * std::uniform_real_distribution(0.1, 0.9)(random_);
+        const fs::path work = stopped_.Exchange() / "in_arch" / "Feladas.dbf";
+        while (waitpid(pid, nullptr, WNOHANG) == 0) {
+            std::error_code ec;
+            if (fs::file_size(work, ec) >= at && !ec && fs::file_size(work, ec) < workTableSize_)
+                return kill(pid, signal) == 0;
+            std::this_thread::sleep_for(200us);
+        }
+        return false;
+    }
+
+    // Kills a run with signal after a random time within window.
+    bool KillAfter(pid_t pid, Clock::duration window, int signal) {
+        const auto until =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                               window * std::uniform_real_distribution(0.0, 1.0)(random_));
+        while (Clock::now() < until) {
+            if (waitpid(pid, nullptr, WNOHANG) != 0) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return kill(pid, signal) == 0;
+    }
+
+    // Runs the stopped site again and again, each run stopped by the kill, until `kills` runs
+    // were stopped; then runs it to its end and compares it with the clean one.
+    void StopAndCompare(const std::string& type, int kills, const std::function<bool(pid_t)>& stop,
+                        int stoppedStatus) {
+        int stopped = 0;
+        for (int attempt = 0; stopped < kills && attempt < 4 * kills; ++attempt) {
+            const pid_t pid = stopped_.Start(type);
+            const bool hit = stop(pid);
+            const int status = Site::Wait(pid);
+            if (!hit || status == 0) continue; // the run ended before the stop came
+            ++stopped;
+            EXPECT_EQ(status, stoppedStatus) << stopped_.Output();
+        }
+        EXPECT_EQ(stopped, kills) << "runs ended before they could be stopped";
+        EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
+        // A run with nothing left to do finds nothing.
+        EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
+
+        EXPECT_EQ(stopped_.Left(), clean_.Left());
+        EXPECT_EQ(stopped_.Archive(), clean_.Archive());
+        const std::vector<std::string> expected = clean_.Contents(), got = stopped_.Contents();
+        ASSERT_GT(expected.size(), 1000u);
+        EXPECT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < std::min(got.size(), expected.size()); ++i)
+            ASSERT_EQ(got[i], expected[i]) << "first difference at entry " << i;
+    }
+
+    Site clean_, stopped_;
+    std::uintmax_t workTableSize_ = 0;
+    std::mt19937 random_{std::random_device{}()};
+};
+
+TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
+    const Writer write = [](const fs::path& exchange) {
+        MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 2000);
+    };
+    const Clock::duration took = Reference("SZLA1", write);
+    write(stopped_.Exchange());
+    const int kills = 8 * KillFactor();
+    // Each run gets about its share of the whole, so the stops fall all over the table.
+    StopAndCompare(
+        "SZLA1", kills, [&](pid_t pid) { return KillAfter(pid, 2 * took / kills, SIGKILL); }, 137);
+}
+
+TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
+    const Writer write = [](const fs::path& exchange) {
+        MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 2000);
+    };
+    const Clock::duration took = Reference("BANK1", write);
+    write(stopped_.Exchange());
+    const int kills = 7 * KillFactor();
+    int run = 0;
+    StopAndCompare(
+        "BANK1", kills,
+        [&](pid_t pid) {
+            return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
+                             : KillAfter(pid, 2 * took / kills, SIGKILL);
+        },
+        137);
+}
+
+TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
+    const Writer write = [](const fs::path& exchange) {
+        MixedInputs::WritePayroll(exchange / "FKBER.DBF", 2000);
+    };
+    const Clock::duration took = Reference("FKBER", write);
+    write(stopped_.Exchange());
+    const int kills = 7 * KillFactor();
+    int run = 0;
+    StopAndCompare(
+        "FKBER", kills,
+        [&](pid_t pid) {
+            return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
+                             : KillAfter(pid, 2 * took / kills, SIGKILL);
+        },
+        137);
+}
+
+// SIGTERM and SIGINT stop between rows: the run says so and exits 3, the next run goes on.
+TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
+    const Writer write = [](const fs::path& exchange) {
+        MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 600);
+    };
+    const Clock::duration took = Reference("SZLA1", write);
+    write(stopped_.Exchange());
+    int run = 0;
+    StopAndCompare(
+        "SZLA1", 4,
+        [&](pid_t pid) { return KillAfter(pid, took / 3, run++ % 2 ? SIGINT : SIGTERM); }, 3);
+    EXPECT_NE(stopped_.Output().find("the next run continues after row"), std::string::npos);
+}
+
+} // namespace
