@@ -16,15 +16,16 @@ bool StartsWithWord(const std::string& upper, const std::string& word) {
 
 } // namespace
 
-TestDatabase::TestDatabase(bool applySchema, Writes writes)
-    : path_((dir_.Path() / "test.fdb").string()), db_("DB1"), tr_(db_, "TR1"),
+TestDatabase::TestDatabase(bool applySchema, Writes writes, const std::string& name,
+                           const std::string& password)
+    : path_(name.empty() ? (dir_.Path() / "test.fdb").string() : name), db_("DB1"), tr_(db_, "TR1"),
       setup_(db_, "TRSETUP") {
     db_.DatabaseName = path_;
-    db_.Params = {"user_name=SYSDBA",       "password=masterkey", "lc_ctype=WIN1250",
-                  "set_db_charset=WIN1250", "page_size=8192",
-                  writes == Writes::Forced ? "force_write=1" : "force_write=0"};
+    db_.Params = {"user_name=SYSDBA", "password=" + password,
+                  "lc_ctype=WIN1250", "set_db_charset=WIN1250",
+                  "page_size=8192",   writes == Writes::Forced ? "force_write=1" : "force_write=0"};
     db_.CreateDatabase();
-    db_.Params = {"user_name=SYSDBA", "password=masterkey", "lc_ctype=WIN1250"};
+    db_.Params = {"user_name=SYSDBA", "password=" + password, "lc_ctype=WIN1250"};
     db_.DefaultTransaction = &tr_;
     if (applySchema) Execute(SchemaScript());
 }

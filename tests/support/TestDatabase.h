@@ -21,13 +21,16 @@ public:
     // Creates the database and applies the schema; Db() stays connected, Tr() idle.
     // Writes are not forced to disk, as a test needs no durability against a power cut; a
     // benchmark asks for them, as a real database has them.
+    // name: where to create it instead, for instance "host:path" on a server, whose SYSDBA
+    // password is given.
     enum class Writes { Cached, Forced };
-    explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached);
+    explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached,
+                          const std::string& name = {}, const std::string& password = "masterkey");
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
 
-    // The database file (a plain path: the embedded engine opens it in-process).
+    // The database's name (for a plain path the embedded engine opens it in-process).
     const std::string& Path() const { return path_; }
     const TempDir& Folder() const { return dir_; }
     // The connection ("DB1") and its transaction ("TR1") for the code under test.
