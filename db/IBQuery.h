@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IBDatabase;
@@ -15,6 +16,14 @@ class IBTransaction;
 
 class IBQuery : public TDataSet {
 public:
+    // What the database answered to an open: the names of its columns and its rows.
+    struct Answer {
+        std::vector<std::string> Columns;
+        std::vector<std::vector<DbValue>> Rows;
+    };
+    // Answers by statement and parameter values.
+    using Answers = std::unordered_map<std::string, Answer>;
+
     IBQuery(IBDatabase& db, IBTransaction& tr, std::string name = {}, Component* owner = nullptr);
     ~IBQuery() override;
 
@@ -35,6 +44,10 @@ public:
 
     // Does nothing when already open; fails on an empty text.
     void Open() override;
+    // While answers are given, Open asks the database only for a statement and parameter values
+    // it has no answer to yet, and adds the answer; otherwise it shows the one it has, without
+    // touching the database. nullptr (the default) asks the database every time.
+    void SetAnswers(Answers* answers) { answers_ = answers; }
     void Close() override;
     bool Active() const override { return active_; }
     bool First() override;
@@ -71,6 +84,7 @@ private:
     void EnsureReady();
     void CheckActive() const;
     void ShowRow();
+    void Show(const Answer& answer);
     std::string Describe() const;
 
     IBDatabase& db_;
@@ -89,4 +103,5 @@ private:
     std::vector<std::unique_ptr<TField>> allFields_;
     std::vector<TField*> fields_;
     int rowsAffected_ = 0;
+    Answers* answers_ = nullptr;
 };

@@ -56,13 +56,14 @@ PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingVie
     : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
       TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
       journals_(queries.Journals, SP1_, journalNumbers, year_),
-      vat_(EQ2_, queries.VatAccount, Dbf1, year_),
-      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_),
-      customers_(EQ2_, SP1_, Dbf1, year_) {}
+      vat_(EQ2_, queries.VatAccount, Dbf1, year_, lookups_),
+      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_, lookups_),
+      customers_(EQ2_, SP1_, Dbf1, year_, lookups_) {}
 
 void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
     ledger_ = ledger;
     key_ = key;
+    lookups_.Forget();
     progress_ = from;
     runReport_ = from.Report;
     if (from.Year)

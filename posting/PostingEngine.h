@@ -7,6 +7,7 @@
 #include "posting/FileProgress.h"
 #include "posting/JournalNumbers.h"
 #include "posting/JournalResolver.h"
+#include "posting/LookupMemory.h"
 #include "posting/PostingRow.h"
 #include "posting/RowCheck.h"
 #include "posting/VatAccounts.h"
@@ -75,6 +76,7 @@ private:
     std::string& runReport_;
 
     WorkYear year_;
+    LookupMemory lookups_; // for one file
     JournalResolver journals_;
     VatAccounts vat_;
     RowCheck check_;
