@@ -294,5 +294,17 @@ void IBQuery::ExecSQL() {
     std::vector<const DbValue*> inputs;
     for (const std::string& name : markers_)
         inputs.push_back(&params_.ParamByName(name).Value());
-    rowsAffected_ = static_cast<int>(ps.Execute(tr_.Handle(), inputs));
+    rowsAffected_.reset();
+    lastRun_ = 0;
+    lastRun_ = ps.Execute(tr_.Handle(), inputs);
+}
+
+int IBQuery::RowsAffected() {
+    if (!rowsAffected_ && lastRun_) {
+        PreparedStatement* ps = db_.Statements().Find(statement_);
+        if (!ps || ps->LastRun() != lastRun_)
+            throw DbError(Describe() + ": the rows its last statement changed are no longer known");
+        rowsAffected_ = static_cast<int>(ps->AffectedRecords());
+    }
+    return rowsAffected_.value_or(0);
 }

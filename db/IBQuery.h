@@ -7,6 +7,7 @@
 #include "db/TStrings.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -73,8 +74,10 @@ public:
 
     // Runs a statement without a result set; fails when the query is open or the text empty.
     void ExecSQL();
-    // Rows inserted, updated or deleted by the last ExecSQL.
-    int RowsAffected() const { return rowsAffected_; }
+    // Rows inserted, updated or deleted by the last ExecSQL (0 before the first), asked of the
+    // database the first time: a round trip that only callers who want the number pay. Throws
+    // when the statement has run again since, or was let go.
+    int RowsAffected();
 
     IBDatabase& Database() const { return db_; }
     IBTransaction& Transaction() const { return tr_; }
@@ -102,6 +105,7 @@ private:
     // dangles; those not in the current result read as null.
     std::vector<std::unique_ptr<TField>> allFields_;
     std::vector<TField*> fields_;
-    int rowsAffected_ = 0;
+    long lastRun_ = 0; // of ExecSQL, see PreparedStatement::Execute
+    std::optional<int> rowsAffected_;
     Answers* answers_ = nullptr;
 };

@@ -310,21 +310,24 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
     return rows;
 }
 
-unsigned PreparedStatement::Execute(ITransaction* transaction,
-                                    const std::vector<const DbValue*>& inputs, Row* outputs) {
+long PreparedStatement::Execute(ITransaction* transaction,
+                                const std::vector<const DbValue*>& inputs, Row* outputs) {
     Input in = BuildInput(inputs);
-    unsigned affected = 0;
     FbClient::Call([&](ThrowStatusWrapper& st) {
         std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
         bool withOutput = !columns_.empty() && !IsSelect();
-        ++roundTrips_;
+        lastRun_ = ++roundTrips_;
         statement_->execute(
             &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
             withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
         if (withOutput && outputs) *outputs = ReadRow(transaction, buffer.data());
-        ++roundTrips_;
-        ISC_UINT64 count = statement_->getAffectedRecords(&st);
-        affected = static_cast<unsigned>(count);
     });
-    return affected;
+    return lastRun_;
+}
+
+unsigned PreparedStatement::AffectedRecords() {
+    ++roundTrips_;
+    return FbClient::Call([&](ThrowStatusWrapper& st) {
+        return static_cast<unsigned>(statement_->getAffectedRecords(&st));
+    });
 }

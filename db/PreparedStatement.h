@@ -36,10 +36,15 @@ public:
     // Runs the statement and reads every row of its result.
     std::vector<Row> Fetch(Firebird::ITransaction* transaction,
                            const std::vector<const DbValue*>& inputs);
-    // Runs the statement; outputs, if wanted and given, land in *outputs. Returns the rows
-    // inserted, updated or deleted.
-    unsigned Execute(Firebird::ITransaction* transaction, const std::vector<const DbValue*>& inputs,
-                     Row* outputs = nullptr);
+    // Runs the statement; outputs, if wanted and given, land in *outputs. Returns the
+    // connection's count of round trips after the run, which names the run on that connection.
+    long Execute(Firebird::ITransaction* transaction, const std::vector<const DbValue*>& inputs,
+                 Row* outputs = nullptr);
+    // The name of the statement's last run (0: none yet).
+    long LastRun() const { return lastRun_; }
+    // The rows its last run inserted, updated or deleted. A question of its own: most callers
+    // never ask it.
+    unsigned AffectedRecords();
 
 private:
     struct Input;
@@ -56,4 +61,5 @@ private:
     unsigned type_ = 0;
     unsigned inputCount_ = 0;
     std::vector<std::string> columns_;
+    long lastRun_ = 0;
 };

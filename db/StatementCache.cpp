@@ -19,6 +19,11 @@ PreparedStatement& StatementCache::Get(Firebird::IAttachment* attachment,
     return *entries_.front().second;
 }
 
+PreparedStatement* StatementCache::Find(const std::string& sql) {
+    auto found = index_.find(sql);
+    return found == index_.end() ? nullptr : found->second->second.get();
+}
+
 void StatementCache::Clear() {
     index_.clear();
     entries_.clear();

@@ -18,6 +18,8 @@ public:
     // until the next Get or Clear.
     PreparedStatement& Get(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
                            const std::string& sql);
+    // The statement for this text if it is held; nullptr otherwise.
+    PreparedStatement* Find(const std::string& sql);
     void Clear();
     std::size_t Size() const { return entries_.size(); }
     // How many statements were prepared since the cache was made.

@@ -311,14 +311,25 @@ TEST_F(IBQueryTest, CountsTheRoundTripsOfEachCall) {
     insert.SetSQLText("insert into FELCSOP (CS_CSOPORT, CS_ELLEN) values (:C, null)");
     insert.ParamByName("C").SetAsString("TRIPS");
     insert.ExecSQL();
+    EXPECT_EQ(trips(), 2); // prepare and run
     EXPECT_EQ(insert.RowsAffected(), 1);
-    EXPECT_EQ(trips(), 3); // prepare, run, and the question for the rows it changed
+    EXPECT_EQ(insert.RowsAffected(), 1);
+    EXPECT_EQ(trips(), 1); // the question for the rows it changed, asked once
+    // Another query runs the same prepared statement: the first one's count is gone.
+    IBQuery again(db, db_->Tr(), "IB3");
+    again.SetSQLText(insert.SQLText());
+    again.ParamByName("C").SetAsString("TRIPS2");
+    insert.ExecSQL();
+    again.ExecSQL();
+    EXPECT_THROW(insert.RowsAffected(), DbError);
+    EXPECT_EQ(again.RowsAffected(), 1);
+    trips();
 
     IBStoredProc proc(db, db_->Tr(), "SP1");
     proc.SetStoredProcName("TE_NEXT");
     proc.ExecProc();
     proc.ExecProc();
-    EXPECT_EQ(trips(), 2 + 1 + 2 * 2); // its parameters read once, the call prepared once
+    EXPECT_EQ(trips(), 2 + 1 + 2); // its parameters read once, the call prepared once
     db_->Tr().Rollback();
     EXPECT_EQ(trips(), 1);
 }
