@@ -120,7 +120,6 @@ void PostingEngine::PostRow() {
             headerId = NextIdentifier(SP1_, "FE_NEXT");
             InsertHeader(headerId);
         }
-        InsertLine(headerId);
 
         FileProgress after = progress_;
         after.RowsDone = rowNumber_;
@@ -134,8 +133,9 @@ void PostingEngine::PostRow() {
         if (newCustomer) ++counts.CustomersCreated;
         counts.JournalsCreated += journals_.Creating();
         // The ledger's record moves on in the row's own transaction: it is in exactly when the
-        // row is.
-        if (ledger_) ledger_->RowPosted(key_, rowNumber_, after);
+        // row is. It draws the line's identifier in the same call.
+        InsertLine(headerId, ledger_ ? ledger_->RowPosted(key_, rowNumber_, after)
+                                     : NextIdentifier(SP1_, "TE_NEXT"));
         if (TR1_.InTransaction()) TR1_.Commit();
 
         // Only what is committed is remembered: a later row never continues a voucher, reuses
@@ -219,9 +219,8 @@ void PostingEngine::InsertHeader(int headerId) {
     q.ExecSQL();
 }
 
-void PostingEngine::InsertLine(int headerId) {
+void PostingEngine::InsertLine(int headerId, int lineId) {
     auto text = [this](const char* column) { return Dbf1_.FieldByName(column).AsString(); };
-    const int lineId = NextIdentifier(SP1_, "TE_NEXT");
 
     TEQuery& q = EQ2_;
     q.SetSQLText(LineSql);

@@ -61,7 +61,7 @@ private:
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
-    void InsertLine(int headerId);
+    void InsertLine(int headerId, int lineId);
     // Rolls the row back; a failure of the rollback reaches the database.
     void RollBackRow();
     std::string ErrorRecord(const std::string& message) const;
