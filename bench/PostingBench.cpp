@@ -8,7 +8,7 @@
 // --no-ledger, and times a bare loop of "insert one row + commit" on the same database. The
 // database is a file in a temporary folder, opened by the embedded engine, unless NAME says where
 // to create it: "host:/path/x.fdb" on a server, as SYSDBA with the password in ISC_PASSWORD
-// (default masterkey); it is dropped at the end. Prints:
+// (default masterkey); it is dropped at the end. Prints one line:
 //   headers=N rows=M ledger=on|off posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
 //   round_trips_per_row=R floor_round_trips=F
 // R counts what the posting asked of the database per row as the network client makes them
