@@ -135,11 +135,14 @@ void IBQuery::Open() {
         throw DbError(Describe() +
                       ": the statement gives no result set to open: " + text::Trim(sql_.Text()));
     Answer answer{ps.ColumnNames(), ps.Fetch(tr_.Handle(), inputs)};
-    Show(answers_ ? answers_->emplace(key, std::move(answer)).first->second : answer);
+    if (answers_)
+        Show(answers_->emplace(key, std::move(answer)).first->second);
+    else
+        Show(std::move(answer));
 }
 
-void IBQuery::Show(const Answer& answer) {
-    rows_ = answer.Rows;
+void IBQuery::Show(Answer answer) {
+    rows_ = std::move(answer.Rows);
     fields_.clear();
     for (const std::string& column : answer.Columns) {
         TField* field = nullptr;

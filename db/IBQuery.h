@@ -87,7 +87,7 @@ private:
     void EnsureReady();
     void CheckActive() const;
     void ShowRow();
-    void Show(const Answer& answer);
+    void Show(Answer answer);
     std::string Describe() const;
 
     IBDatabase& db_;

@@ -5,7 +5,6 @@
 #include "db/LedgerSchema.h"
 #include "platform/Text.h"
 
-#include <utility>
 #include <vector>
 
 namespace {
