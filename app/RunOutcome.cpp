@@ -8,9 +8,9 @@ std::string Count(int n, const std::string& noun) {
     return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
 
-// Up to a handful of names unless all are asked for; a long list is for the JSON report.
-std::string Names(const std::vector<std::string>& names, bool all = false) {
-    const std::size_t shown = all ? names.size() : std::min<std::size_t>(names.size(), 10);
+// Up to a handful of names; the whole list is for a check and the JSON report.
+std::string Names(const std::vector<std::string>& names) {
+    const std::size_t shown = std::min<std::size_t>(names.size(), 10);
     std::string text;
     for (std::size_t i = 0; i < shown; ++i)
         text += (i ? ", " : "") + names[i];
@@ -65,14 +65,17 @@ std::string RunOutcome::FileReport(const File& file) const {
         text += RowList("Rows with findings", file.Notes.Findings) +
                 RowList("Vouchers marked as duplicates", file.Notes.Duplicates);
     text += Lines(file.Counts, static_cast<int>(file.Notes.Duplicates.size()), file.Notes.Journals);
-    if (!file.Notes.Customers.empty())
-        text += "New customers: " + Names(file.Notes.Customers, Check) + "\r\n";
+    if (file.Notes.Customers.empty()) return text;
+    if (!Check) return text + "New customers: " + Names(file.Notes.Customers) + "\r\n";
+    text += "New customers:\r\n";
+    for (const std::string& name : file.Notes.Customers)
+        text += "  " + name + "\r\n";
     return text;
 }
 
 std::string RunOutcome::Summary() const {
     std::string text;
-    if (Check) text += "Check only: nothing was posted, moved or logged.\r\n";
+    if (Check) text += "Check only: nothing was posted, moved or logged. A run would do this:\r\n";
     const int stopped = static_cast<int>(std::count_if(
         Files.begin(), Files.end(), [](auto& f) { return f.Outcome == File::Result::Stopped; }));
     text += "Files: " + std::to_string(FilesPosted) + " posted, " + std::to_string(FilesFailed) +

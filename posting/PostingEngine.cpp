@@ -177,8 +177,10 @@ void PostingEngine::PostRow() {
         if (newVoucher && row_.Duplicate)
             notes_.Duplicates.push_back({note.Number, note.Voucher, {}});
         if (newCustomer) notes_.Customers.push_back(row_.Customer.ShortName);
+        // A check's journal numbers go with its transaction: it names the book alone.
         for (const auto& [letter, number] : journals_.Creating())
-            notes_.Journals.push_back(std::string(1, letter) + " " + std::to_string(number));
+            notes_.Journals.push_back(std::string(1, letter) +
+                                      (checking_ ? "" : " " + std::to_string(number)));
         // Only what is committed is remembered: a later row never continues a voucher, reuses
         // a customer or a journal that a rollback took away.
         journals_.RowCommitted();

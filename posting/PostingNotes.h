@@ -16,5 +16,5 @@ struct PostingNotes {
     std::vector<Row> Duplicates; // vouchers whose header is marked "?Dupla?"
     std::vector<Row> Rejected;
     std::vector<std::string> Customers; // short names of the customers created
-    std::vector<std::string> Journals;  // "S 17": book letter and number of the journals created
+    std::vector<std::string> Journals;  // "S 17": book letter and number (a check: the letter)
 };
