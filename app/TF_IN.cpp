@@ -110,10 +110,12 @@ TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, boo
     // first three characters off).
     const bool drivePath = arg.size() >= 3 && std::isalpha(static_cast<unsigned char>(arg[0])) &&
                            arg[1] == ':' && (arg[2] == '\\' || arg[2] == '/');
-    std::string paramsFile = drivePath ? "c:\\" + arg.substr(3)
-                             : !arg.empty() && arg[0] == '/'
-                                 ? arg
-                                 : std::filesystem::current_path().string() + "/" + arg;
+    std::error_code noFolder;
+    const std::string here = std::filesystem::current_path(noFolder).string();
+    std::string paramsFile = drivePath                       ? "c:\\" + arg.substr(3)
+                             : !arg.empty() && arg[0] == '/' ? arg
+                             : here.empty()                  ? arg
+                                                             : here + "/" + arg;
     if (!fs_win::FileExists(paramsFile)) {
         view_.MessageBox(W1250("ParametersFile error! A(z) ") + paramsFile +
                          W1250(" file nem létezik!"));
