@@ -226,7 +226,7 @@ TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
 
 TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
-        MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 2000);
+        MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 1000);
     };
     const Clock::duration took = Reference("BANK1", write);
     write(stopped_.Exchange());
@@ -243,7 +243,7 @@ TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
 
 TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
-        MixedInputs::WritePayroll(exchange / "FKBER.DBF", 2000);
+        MixedInputs::WritePayroll(exchange / "FKBER.DBF", 1000);
     };
     const Clock::duration took = Reference("FKBER", write);
     write(stopped_.Exchange());
