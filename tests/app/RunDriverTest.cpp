@@ -273,3 +273,28 @@ TEST_F(RunDriver, PostedInputThatCannotBeArchivedIsNotLeftToBePostedAgain) {
     EXPECT_NE(Archived("Err_feladas1.dbf.log").find("must not be imported again"),
               std::string::npos);
 }
+
+TEST_F(RunDriver, TheWindowAsksBeforePostingContentAgainAndNoIsTheFirstAnswer) {
+    WriteWorkTable();
+    WriteTable("feladas1.dbf", {Posting("AGAIN")});
+    List();
+    form.Button1Click(&form.Button1);
+    ASSERT_EQ(Headers("AGAIN"), 1);
+
+    fs::copy_file(dir / "in_arch" / "OK_feladas1.dbf", dir / "feladas2.dbf");
+    List();
+    form.Button1Click(&form.Button1);
+    ASSERT_FALSE(view.Dialogs.empty());
+    const auto question = view.Dialogs.end() - 2; // then the refusal
+    EXPECT_EQ(question->Buttons, "&Nem;&Igen");
+    EXPECT_NE(question->Text.find(" as feladas1.dbf. Post it again?"), std::string::npos);
+    EXPECT_EQ(form.LastRun().FilesRefused, 1);
+    EXPECT_EQ(Headers("AGAIN"), 1);
+
+    fs::rename(dir / "in_arch" / "Err_feladas2.dbf", dir / "feladas2.dbf");
+    List();
+    view.DialogAnswers = {2};
+    form.Button1Click(&form.Button1);
+    EXPECT_EQ(form.LastRun().FilesPosted, 1);
+    EXPECT_EQ(Headers("AGAIN"), 2);
+}

@@ -2,6 +2,7 @@
 
 #include "db/IBQuery.h"
 #include "platform/Text.h"
+#include "tests/support/TestServer.h"
 
 #include <fstream>
 #include <sstream>
@@ -16,17 +17,30 @@ bool StartsWithWord(const std::string& upper, const std::string& word) {
 
 } // namespace
 
-TestDatabase::TestDatabase(bool applySchema, Writes writes)
-    : path_((dir_.Path() / "test.fdb").string()), db_("DB1"), tr_(db_, "TR1"),
-      setup_(db_, "TRSETUP") {
+TestDatabase::TestDatabase(bool applySchema, Writes writes, const std::filesystem::path& folder)
+    : path_(((folder.empty() ? dir_.Path() : folder) / "test.fdb").string()), db_("DB1"),
+      tr_(db_, "TR1"), setup_(db_, "TRSETUP") {
     db_.DatabaseName = path_;
-    db_.Params = {"user_name=SYSDBA",       "password=masterkey", "lc_ctype=WIN1250",
-                  "set_db_charset=WIN1250", "page_size=8192",
-                  writes == Writes::Forced ? "force_write=1" : "force_write=0"};
+    db_.Params = {"user_name=SYSDBA", "password=masterkey",
+                  "lc_ctype=WIN1250", "set_db_charset=WIN1250",
+                  "page_size=8192",   writes == Writes::Forced ? "force_write=1" : "force_write=0"};
     db_.CreateDatabase();
     db_.Params = {"user_name=SYSDBA", "password=masterkey", "lc_ctype=WIN1250"};
     db_.DefaultTransaction = &tr_;
     if (applySchema) Execute(SchemaScript());
+}
+
+TestDatabase::TestDatabase(const std::string& serverFileName)
+    : path_(TestServer::DatabaseName(serverFileName)), db_("DB1"), tr_(db_, "TR1"),
+      setup_(db_, "TRSETUP") {
+    const std::string password = "password=" + TestServer::Password();
+    db_.DatabaseName = path_;
+    db_.Params = {"user_name=SYSDBA",       password,         "lc_ctype=WIN1250",
+                  "set_db_charset=WIN1250", "page_size=8192", "force_write=0"};
+    db_.CreateDatabase();
+    db_.Params = {"user_name=SYSDBA", password, "lc_ctype=WIN1250"};
+    db_.DefaultTransaction = &tr_;
+    Execute(SchemaScript());
 }
 
 TestDatabase::~TestDatabase() {

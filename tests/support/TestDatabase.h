@@ -20,9 +20,13 @@ class TestDatabase {
 public:
     // Creates the database and applies the schema; Db() stays connected, Tr() idle.
     // Writes are not forced to disk, as a test needs no durability against a power cut; a
-    // benchmark asks for them, as a real database has them.
+    // benchmark asks for them, as a real database has them. The file goes into a folder of its
+    // own unless one is given (a small file system that fills, say).
     enum class Writes { Cached, Forced };
-    explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached);
+    explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached,
+                          const std::filesystem::path& folder = {});
+    // A database of the test server (TestServer), as a site with a database server has one.
+    explicit TestDatabase(const std::string& serverFileName);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
