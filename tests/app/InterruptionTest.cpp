@@ -147,7 +147,9 @@ protected:
     Clock::duration Reference(const std::string& type, const Writer& write) {
         write(clean_.Exchange());
         const auto start = Clock::now();
-        EXPECT_EQ(clean_.Run(type), 0) << clean_.Output();
+        // The mixed tables have vouchers the database refuses: their rows are rejected (4).
+        cleanStatus_ = clean_.Run(type);
+        EXPECT_TRUE(cleanStatus_ == 0 || cleanStatus_ == 4) << clean_.Output();
         const Clock::duration took = Clock::now() - start;
         workTableSize_ = fs::file_size(clean_.Exchange() / "in_arch" / "Feladas.dbf");
         return took;
@@ -189,12 +191,16 @@ protected:
             const pid_t pid = stopped_.Start(type);
             const bool hit = stop(pid);
             const int status = Site::Wait(pid);
-            if (!hit || status == 0) continue; // the run ended before the stop came
+            // The run ended before the stop came.
+            if (!hit || status == 0 || status == cleanStatus_) continue;
             ++stopped;
             EXPECT_EQ(status, stoppedStatus) << stopped_.Output();
         }
         EXPECT_EQ(stopped, kills) << "runs ended before they could be stopped";
-        EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
+        // The run that ends the file says what the clean one said, unless a stopped run had
+        // already archived it.
+        const int last = stopped_.Run(type);
+        EXPECT_TRUE(last == cleanStatus_ || last == 0) << stopped_.Output();
         // A run with nothing left to do finds nothing.
         EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
 
@@ -208,6 +214,7 @@ protected:
     }
 
     Site clean_, stopped_;
+    int cleanStatus_ = 0;
     std::uintmax_t workTableSize_ = 0;
     std::mt19937 random_{std::random_device{}()};
 };
@@ -292,8 +299,9 @@ TEST_F(Interruption, RunsStartedTogetherPostEveryRowOnce) {
     int posted = 0;
     for (pid_t pid : runs) {
         const int status = Site::Wait(pid);
-        EXPECT_TRUE(status == 0 || status == 1) << status;
-        posted += status == 0;
+        // The run that posts ends as the clean one did (4: the table's refused vouchers).
+        EXPECT_TRUE(status == cleanStatus_ || status == 1) << status;
+        posted += status == cleanStatus_;
     }
     EXPECT_EQ(posted, 1) << one.Output() << other.Output();
     const std::string busy = "Another import is running on the exchange folder";
