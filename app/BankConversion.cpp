@@ -30,7 +30,7 @@ double BankConversion::ReadAmount(const std::string& field, const FormatSettings
 
 std::vector<std::string> BankConversion::Run(const std::string& fileName) {
     try {
-        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_);
+        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_, CheckInto);
 
         // The window shows the statement while it is converted.
         const std::vector<std::string> lines =
@@ -54,7 +54,7 @@ std::vector<std::string> BankConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName, CheckInto);
 }
 
 void BankConversion::AppendTransaction(const std::string& line,

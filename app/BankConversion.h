@@ -23,6 +23,10 @@ public:
     // has been copied out; any failure throws with the statement left in place.
     std::vector<std::string> Run(const std::string& fileName);
 
+    // Set for a check: the folder of the check's own work table, where the converted table is
+    // made instead; the source then stays where it is.
+    std::string CheckInto;
+
     // The amount of a transaction: full stops are thousands separators unless the field starts
     // with one. Throws ConvertError when the rest is not a number.
     static double ReadAmount(const std::string& field, const FormatSettings& settings);

@@ -2,23 +2,26 @@
 
 #include "app/ConsoleView.h"
 #include "app/ImportType.h"
+#include "app/JsonReport.h"
 #include "app/TF_IN.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <unistd.h>
 
 namespace {
 
-bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
-
 std::string ExecutablePath() {
     std::error_code ec;
     return std::filesystem::read_symlink("/proc/self/exe", ec).string();
+}
+
+bool IsYear(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 } // namespace
@@ -29,64 +32,153 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
       stopRequested_(std::move(stopRequested)) {}
 
 const char* BatchRunner::Usage() {
-    return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--repost] "
-           "PARAMS_FILE\n"
-           "  CODE: SZLA1 (default), PENZ1, BER1, BANK1, BANK2, FKBER\n";
+    return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
+           "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "       inzefor-batch --help | --version\n";
+}
+
+const char* BatchRunner::Help() {
+    return "usage: inzefor-batch [OPTIONS] PARAMS_FILE\n"
+           "       inzefor-batch --help | --version\n"
+           "\n"
+           "One import run without the window: reads the parameters file, posts the input files\n"
+           "of one import type from the exchange folder into the database and archives each in\n"
+           "in_arch as OK_name or Err_name, with its run log beside it.\n"
+           "\n"
+           "Import types (--type=CODE):\n"
+           "  SZLA1  invoice postings, feladas*.dbf (the default)\n"
+           "  PENZ1  petty-cash postings, winptk*.dbf\n"
+           "  BER1   payroll postings, wber*.dbf\n"
+           "  BANK1  Raiffeisen bank statement, KVF*.TXT, converted first\n"
+           "  BANK2  OTP bank statement, *HUF.HUF\n"
+           "  FKBER  payroll source table FKBER.DBF, converted first\n"
+           "\n"
+           "Options:\n"
+           "  --type=CODE    the import type\n"
+           "  --year=YEAR    the working year; default: the latest fiscal year of the chart\n"
+           "  --first-only   post only the first listed file\n"
+           "  --check        post nothing: every file goes through the same checks and inserts\n"
+           "                 in a transaction that is rolled back, and the run tells what\n"
+           "                 posting would do (findings, rejected rows, new customers and\n"
+           "                 journals, duplicates, files refused as posted before). No file is\n"
+           "                 moved, renamed or deleted and no run log or SQL log is written; the\n"
+           "                 database stays as it was, except that its identifier generators\n"
+           "                 advance. The exit status is the one a run would end with.\n"
+           "  --repost       post a file whose content was posted before (else it is refused)\n"
+           "  --quiet        print only errors, refused and failed files, and the summary;\n"
+           "                 nothing at all when there is nothing to do\n"
+           "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  -h, --help     this text\n"
+           "  --version      the program's version\n"
+           "\n"
+           "The parameters file (Windows-1250, CR LF): line 1 the database's display text,\n"
+           "2 the exchange folder, 3 the database (a file path, or host:path for a server),\n"
+           "4 the run word (not acted on here), 5 and on connection lines name=value (a file\n"
+           "with such lines is deleted once read). PARAMS_FILE is an absolute path, a drive path\n"
+           "(X:\\dir\\file, read from c:\\ whatever the drive) or a path relative to the working\n"
+           "folder.\n"
+           "\n"
+           "Exit status: 0 every row of every handled file posted, or nothing to do; 1 a file\n"
+           "failed or was refused, or the run ended early; 2 a start-up or usage error; 3 the\n"
+           "run was stopped, the next run continues; 4 every file posted, but rows were\n"
+           "rejected. Where several apply, the first of 2, 1, 3, 4.\n";
+}
+
+int BatchRunner::UsageError(const std::string& problem) {
+    err_ << problem << "\n" << Usage();
+    return 2;
 }
 
 int BatchRunner::Run(const std::vector<std::string>& args) {
-    ConsoleView::Answers answers;
-    bool repost = false;
-    const ImportType* type = ImportType::ForCode("SZLA1");
-    std::vector<std::string> positional;
-    for (const std::string& arg : args) {
-        if (StartsWith(arg, "--type=")) {
-            type = ImportType::ForCode(arg.substr(7));
-            if (!type) {
-                err_ << "Unknown import type: " << arg.substr(7) << "\n" << Usage();
-                return 2;
-            }
-        } else if (StartsWith(arg, "--year=")) {
-            std::string year = arg.substr(7);
-            if (year.empty() || !std::all_of(year.begin(), year.end(),
-                                             [](unsigned char c) { return std::isdigit(c); })) {
-                err_ << "Not a year: " << year << "\n" << Usage();
-                return 2;
-            }
-            answers.Year = year;
-        } else if (arg == "--first-only") {
-            answers.FirstOnly = true;
-        } else if (arg == "--repost") {
-            repost = true;
-        } else if (StartsWith(arg, "--")) {
-            err_ << "Unknown option: " << arg << "\n" << Usage();
-            return 2;
-        } else {
-            positional.push_back(arg);
+    for (const std::string& arg : args)
+        if (arg == "--help" || arg == "-h") {
+            out_ << Help();
+            return 0;
         }
+    if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+        out_ << "inzefor-batch ver. " INZEFOR_VERSION "\n";
+        return 0;
     }
 
-    ConsoleView view(out_, err_, answers, showProgress_, stopRequested_);
+    ConsoleView::Answers answers;
+    bool repost = false, check = false, quiet = false;
+    std::string report;
+    const ImportType* type = ImportType::ForCode("SZLA1");
+    std::vector<std::string> positional;
+    std::set<std::string> given;
+    for (const std::string& arg : args) {
+        if (arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
+        const bool takesValue = name == "--type" || name == "--year" || name == "--report";
+        const bool flag =
+            name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
+        if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
+        if (takesValue == (equals == std::string::npos))
+            return UsageError(takesValue ? "Option " + name + " needs =VALUE"
+                                         : "Option " + name + " takes no value");
+        if (!given.insert(name).second) return UsageError("Option given twice: " + name);
+        if (name == "--type") {
+            type = ImportType::ForCode(value);
+            if (!type) return UsageError("Unknown import type: " + value);
+        } else if (name == "--year") {
+            if (!IsYear(value)) return UsageError("Not a year: " + value);
+            answers.Year = value;
+        } else if (name == "--report") {
+            report = value;
+        } else {
+            (name == "--first-only" ? answers.FirstOnly
+             : name == "--repost"   ? repost
+             : name == "--check"    ? check
+                                    : quiet) = true;
+        }
+    }
+    if (positional.size() > 1) return UsageError("Extra argument: " + positional[1]);
+    if (check && repost) return UsageError("--check posts nothing, so --repost cannot go with it");
+    if (!report.empty())
+        if (const std::string why = JsonReport::CannotWrite(report); !why.empty())
+            return UsageError("Cannot write the report: " + why);
+
+    ConsoleView view(out_, err_, answers, showProgress_, stopRequested_, quiet);
     Component application;
     TF_IN form(view, &application);
     form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
     form.FormCreate(ExecutablePath());
-    if (form.FormActivate(positional, false) != TF_IN::StartResult::Started) return 2;
-
-    int status = 0;
-    try {
-        form.CmbTipChange(type->ItemText);
-        form.Button1Click(&form);
-        const TF_IN::RunOutcome& run = form.LastRun();
-        if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
-        if (run.EndedEarly || run.FilesFailed > 0 || run.FilesRefused > 0 || run.Locked)
+    int status = 2;
+    if (form.FormActivate(positional, false) == TF_IN::StartResult::Started) {
+        try {
+            form.CmbTipChange(type->ItemText);
+            if (check)
+                form.Button3Click(&form);
+            else
+                form.Button1Click(&form);
+            const TF_IN::RunOutcome& run = form.LastRun();
+            if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
+            status = run.ExitStatus(stopRequested_ && stopRequested_());
+            // The end message carries the summary when it was shown.
+            if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
+            form.FormClose();
+        } catch (const std::exception& e) {
+            err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
             status = 1;
-        else if (run.Stopped || (stopRequested_ && stopRequested_()))
-            status = 3;
-        form.FormClose();
-    } catch (const std::exception& e) {
-        err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
-        status = 1;
+        }
+    }
+    if (!report.empty()) {
+        RunOutcome run = form.LastRun();
+        run.Check = check;
+        run.Type = type->Code;
+        if (run.Started == RunOutcome::Time{})
+            run.Started = run.Ended = RunOutcome::Time::clock::now();
+        try {
+            JsonReport::Write(report, run, status);
+        } catch (const std::exception& e) {
+            err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
+            if (status != 2) status = 1;
+        }
     }
     return status;
 }

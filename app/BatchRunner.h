@@ -1,7 +1,7 @@
 #pragma once
-// The console runner: start-up as the window does it, the chosen import type, one run, and an
-// exit status (0 all posted, 1 a file failed or was refused or the run ended early, 2 start-up
-// or usage error, 3 stopped midway: the next run continues).
+// The console runner: start-up as the window does it, the chosen import type, one run (or one
+// check), a summary, an optional JSON report, and an exit status (RunOutcome::ExitStatus; 2 for
+// a start-up or usage error).
 #include <functional>
 #include <ostream>
 #include <string>
@@ -15,8 +15,11 @@ public:
     int Run(const std::vector<std::string>& args);
 
     static const char* Usage();
+    static const char* Help();
 
 private:
+    int UsageError(const std::string& problem);
+
     std::ostream& out_;
     std::ostream& err_;
     bool showProgress_;

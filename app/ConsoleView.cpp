@@ -29,13 +29,23 @@ std::string Indented(const std::string& utf8) {
 } // namespace
 
 ConsoleView::ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress,
-                         std::function<bool()> stopRequested)
-    : out_(out), err_(err), answers_(std::move(answers)), showProgress_(showProgress),
-      stopRequested_(std::move(stopRequested)) {}
+                         std::function<bool()> stopRequested, bool quiet)
+    : out_(out), err_(err), answers_(std::move(answers)), showProgress_(showProgress && !quiet),
+      quiet_(quiet), stopRequested_(std::move(stopRequested)) {}
+
+ConsoleView::~ConsoleView() {
+    EndProgressLine();
+}
 
 void ConsoleView::ShowLog(const std::string& text) {
     EndProgressLine();
+    if (quiet_) return;
     out_ << "Log:\n" << Indented(text::ToUtf8(text)) << std::flush;
+}
+
+void ConsoleView::ShowSummary(const std::string& text) {
+    EndProgressLine();
+    out_ << "Summary:\n" << Indented(text::ToUtf8(text)) << std::flush;
 }
 
 void ConsoleView::ShowNotice(const std::string& text) {
@@ -43,15 +53,40 @@ void ConsoleView::ShowNotice(const std::string& text) {
     err_ << "Notice: " << text::ToUtf8(text) << std::endl;
 }
 
+void ConsoleView::ShowFile(int number, int count, const std::string& name) {
+    EndProgressLine();
+    progress_ = {number, count, name};
+}
+
 void ConsoleView::SetProgress(int position) {
-    if (!showProgress_ || progressMax_ <= 0) return;
-    out_ << "\r  " << position << " / " << progressMax_ << std::flush;
-    progressShown_ = position > 0;
+    if (!showProgress_) return;
+    if (position <= 0 || progress_.File <= 0) {
+        EndProgressLine();
+        return;
+    }
+    progress_.Row = position;
+    progressPending_ = true;
+    using namespace std::chrono_literals;
+    if (!progressShown_ || std::chrono::steady_clock::now() - lastDrawn_ >= 100ms) DrawProgress();
+}
+
+void ConsoleView::DrawProgress() {
+    const std::string line = text::ToUtf8(text::Printable(progress_.Text()));
+    // Blanks over what a longer line before it left.
+    out_ << "\r" << line
+         << std::string(progressWidth_ > line.size() ? progressWidth_ - line.size() : 0, ' ')
+         << std::flush;
+    progressWidth_ = line.size();
+    progressShown_ = true;
+    progressPending_ = false;
+    lastDrawn_ = std::chrono::steady_clock::now();
 }
 
 void ConsoleView::EndProgressLine() {
-    if (progressShown_) out_ << "\n";
-    progressShown_ = false;
+    if (progressPending_ && progressShown_) DrawProgress();
+    if (progressShown_) out_ << "\n" << std::flush;
+    progressShown_ = progressPending_ = false;
+    progressWidth_ = 0;
 }
 
 void ConsoleView::MessageBox(const std::string& text) {
@@ -67,6 +102,7 @@ int ConsoleView::ShowDialog(TMsgDlgType kind, const std::string& text, const std
     std::vector<std::string> captions = ButtonCaptions(buttons);
     // A question takes its first answer unless the run is to handle the first file only.
     int answer = captions.size() >= 2 && answers_.FirstOnly ? 2 : 1;
+    if (quiet_ && kind != TMsgDlgType::mtError) return answer;
     if (body.find('\n') == std::string::npos)
         stream << caption << ": " << body << "\n";
     else
@@ -80,6 +116,7 @@ bool ConsoleView::InputQuery(const std::string& caption, const std::string& prom
                              std::string& value) {
     EndProgressLine();
     if (answers_.Year) value = *answers_.Year;
+    if (quiet_) return true;
     out_ << text::ToUtf8(text::Trim(caption)) << ": " << text::ToUtf8(prompt) << "-> "
          << text::ToUtf8(value) << std::endl;
     return true;

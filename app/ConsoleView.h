@@ -1,8 +1,12 @@
 #pragma once
 // The import shell on a terminal: dialogs are printed (UTF-8, caption first), questions are
-// answered from the command line, errors go to the error stream.
+// answered from the command line, errors go to the error stream. Quiet, only errors are printed.
+// The progress line, where shown, is redrawn in place at most ten times a second and always ends
+// with a line end before anything else is printed.
+#include "app/RunProgress.h"
 #include "app/TF_INView.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -15,7 +19,8 @@ public:
     };
 
     ConsoleView(std::ostream& out, std::ostream& err, Answers answers, bool showProgress,
-                std::function<bool()> stopRequested = {});
+                std::function<bool()> stopRequested = {}, bool quiet = false);
+    ~ConsoleView() override;
 
     void ShowDatabaseText(const std::string&) override {}
     void ShowExchangeFolder(const std::string&) override {}
@@ -23,7 +28,8 @@ public:
     void ShowWorkList(const std::vector<std::string>&) override {}
     void ShowLog(const std::string& text) override;
     void ShowNotice(const std::string& text) override;
-    void SetProgressMax(int max) override { progressMax_ = max; }
+    void ShowFile(int number, int count, const std::string& name) override;
+    void SetProgressMax(int max) override { progress_.Rows = max; }
     void SetProgress(int position) override;
     void SetButtonsEnabled(bool) override {}
     void FocusExitButton() override {}
@@ -37,14 +43,22 @@ public:
     void Close() override {}
     bool StopRequested() override { return stopRequested_ && stopRequested_(); }
 
+    // The run's summary, printed quiet or not.
+    void ShowSummary(const std::string& text);
+
 private:
+    void DrawProgress();
     void EndProgressLine();
 
     std::ostream& out_;
     std::ostream& err_;
     Answers answers_;
     bool showProgress_;
-    bool progressShown_ = false;
-    int progressMax_ = 0;
+    bool quiet_;
+    RunProgress progress_;
+    bool progressShown_ = false;   // a line is on the screen, not yet ended
+    bool progressPending_ = false; // the line shown is behind the progress
+    std::size_t progressWidth_ = 0;
+    std::chrono::steady_clock::time_point lastDrawn_;
     std::function<bool()> stopRequested_;
 };

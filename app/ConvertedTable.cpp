@@ -7,10 +7,12 @@
 #include "platform/FileSystem.h"
 #include "platform/WriteError.h"
 
-void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFolder) {
+void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFolder,
+                                 const std::string& checkFolder) {
     Dbf1.Close();
     // Through the checked path, so an archive folder that is a link is refused, not emptied.
-    Dbf1.FolderName = CheckedPath(exchangeFolder).Find("in_arch").Text();
+    Dbf1.FolderName =
+        checkFolder.empty() ? CheckedPath(exchangeFolder).Find("in_arch").Text() : checkFolder;
     Dbf1.TableName = "Feladas.dbf";
     Dbf1.Open();
     Dbf1.EmptyTable();
@@ -21,7 +23,14 @@ void ConvertedTable::OpenEmptied(DbfTable& Dbf1, const std::string& exchangeFold
 std::vector<std::string> ConvertedTable::HandOver(TF_INView& view,
                                                   const std::string& exchangeFolder,
                                                   const std::string& output,
-                                                  const std::string& source) {
+                                                  const std::string& source,
+                                                  const std::string& checkFolder) {
+    if (!checkFolder.empty()) {
+        const CheckedPath check(checkFolder);
+        fs_win::CopyNew(check.Entry("Feladas.dbf"), check.Entry(output));
+        view.ShowWorkList({});
+        return {output};
+    }
     const CheckedPath exchange(exchangeFolder);
     const CheckedPath target = exchange.Entry(output);
     try {

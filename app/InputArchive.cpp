@@ -57,6 +57,10 @@ void InputArchive::WriteLog(bool posted, const std::string& name, const std::str
     fs_win::WriteWhole(Archived((posted ? "OK_" : "Err_") + name + ".log"), text);
 }
 
+std::string InputArchive::LogPath(bool posted, const std::string& name) const {
+    return Archived((posted ? "OK_" : "Err_") + name + ".log").Host().string();
+}
+
 void InputArchive::RemoveLog(bool posted, const std::string& name) const {
     fs_win::DeleteFile(Archived((posted ? "OK_" : "Err_") + name + ".log"));
 }

@@ -26,6 +26,8 @@ public:
     std::string StoreFailed(const std::string& name) const;
     // Writes the run log of an input whole, replacing an older one; throws WriteError.
     void WriteLog(bool posted, const std::string& name, const std::string& text) const;
+    // Where the run log of an input is written, as a host path for the operator.
+    std::string LogPath(bool posted, const std::string& name) const;
     // Removes a run log written for a file that then could not be moved after it.
     void RemoveLog(bool posted, const std::string& name) const;
 

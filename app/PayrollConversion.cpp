@@ -13,7 +13,7 @@ std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
     dbfWber_.FolderName = exchangeFolder_;
     dbfWber_.TableName = fileName;
     try {
-        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_);
+        ConvertedTable::OpenEmptied(dbf1_, exchangeFolder_, CheckInto);
         dbfWber_.Open();
         for (dbfWber_.First(); !dbfWber_.Eof(); dbfWber_.Next()) {
             view_.ProcessMessages();
@@ -27,7 +27,7 @@ std::vector<std::string> PayrollConversion::Run(const std::string& fileName) {
         throw;
     }
 
-    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName);
+    return ConvertedTable::HandOver(view_, exchangeFolder_, Output, fileName, CheckInto);
 }
 
 void PayrollConversion::AppendRecord() {

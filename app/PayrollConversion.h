@@ -22,6 +22,10 @@ public:
     // table has been copied out; any failure throws with the source left in place.
     std::vector<std::string> Run(const std::string& fileName);
 
+    // Set for a check: the folder of the check's own work table, where the converted table is
+    // made instead; the source then stays where it is.
+    std::string CheckInto;
+
 private:
     void AppendRecord();
 

@@ -1,6 +1,7 @@
 #include "app/TF_IN.h"
 
 #include "app/BankConversion.h"
+#include "app/CheckFolder.h"
 #include "app/ImportType.h"
 #include "app/InputListing.h"
 #include "app/PayrollConversion.h"
@@ -13,7 +14,12 @@
 #include "platform/WriteError.h"
 #include "posting/PostingStopped.h"
 
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -26,6 +32,7 @@ const std::string& Line(const std::vector<std::string>& lines, size_t index) {
 
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kEndOfImport = "OK - End of import";
+const char* const kEndOfCheck = "OK - End of check";
 const char* const kLockFile = "InZEFOR.lock";
 
 // A file that this run leaves where it is, untouched: another import has taken it up.
@@ -44,17 +51,41 @@ std::string Stamp(datetime::TDateTime when) {
     return FormatSettings::Default().FormatDateTime("yyyy.mm.dd. hh:nn:ss", when);
 }
 
+RunOutcome::Time Now() {
+    return std::chrono::system_clock::now();
+}
+
+// A check writes no SQL log: the posting queries log nowhere while it runs.
+class SqlLogOff {
+public:
+    SqlLogOff(PostingQueries& queries, bool off) {
+        if (!off) return;
+        for (TEQuery* query : {&queries.Journals, &queries.Lookups, &queries.Duplicates,
+                               &queries.Groups, &queries.VatAccount})
+            saved_.emplace_back(query, std::exchange(query->LogFolder, std::string()));
+    }
+    ~SqlLogOff() {
+        for (auto& [query, folder] : saved_)
+            query->LogFolder = folder;
+    }
+    SqlLogOff(const SqlLogOff&) = delete;
+    SqlLogOff& operator=(const SqlLogOff&) = delete;
+
+private:
+    std::vector<std::pair<TEQuery*, std::string>> saved_;
+};
+
 } // namespace
 
 TF_IN::TF_IN(TF_INView& view, Component* application)
-    : Component("F_IN", application), Button1("Button1", this), DB1("DB1", this),
-      TR1(DB1, "TR1", this), SqlLog(application), Posting(DB1, TR1, this, &SqlLog),
-      IB1(Posting.JournalQuery), IB2(Posting.LookupQuery), IB3(Posting.DuplicateQuery),
-      IB4(Posting.GroupQuery), IB5(Posting.VatQuery), EQ1(Posting.Journals), EQ2(Posting.Lookups),
-      EQ3(Posting.Duplicates), EQ4(Posting.Groups), EQ5(Posting.VatAccount),
-      SP1(Posting.Identifiers), Dbf1("Dbf1", this), dbfWber("dbfWber", this),
-      CmbTipText(ImportType::InitialText()), Engine(Posting, Dbf1, view, RunReport, JournalNumbers),
-      Ledger(DB1, TR1), view_(view) {
+    : Component("F_IN", application), Button1("Button1", this), Button3("Button3", this),
+      DB1("DB1", this), TR1(DB1, "TR1", this), SqlLog(application),
+      Posting(DB1, TR1, this, &SqlLog), IB1(Posting.JournalQuery), IB2(Posting.LookupQuery),
+      IB3(Posting.DuplicateQuery), IB4(Posting.GroupQuery), IB5(Posting.VatQuery),
+      EQ1(Posting.Journals), EQ2(Posting.Lookups), EQ3(Posting.Duplicates), EQ4(Posting.Groups),
+      EQ5(Posting.VatAccount), SP1(Posting.Identifiers), Dbf1("Dbf1", this),
+      dbfWber("dbfWber", this), CmbTipText(ImportType::InitialText()),
+      Engine(Posting, Dbf1, view, RunReport, JournalNumbers), Ledger(DB1, TR1), view_(view) {
     DB1.DefaultTransaction = &TR1;
 }
 
@@ -74,10 +105,17 @@ TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, boo
         return StartResult::Closed;
     }
     const std::string& arg = args.front();
-    // The program was called with a drive path; whatever the drive, it reads from c:\.
-    // An absolute host path is taken as it is, so the program can be started on this system.
-    std::string paramsFile =
-        !arg.empty() && arg[0] == '/' ? arg : "c:\\" + (arg.size() > 3 ? arg.substr(3) : "");
+    // A drive path is read from c:\ whatever the drive; an absolute host path is taken as it is;
+    // anything else is relative to the working folder (the rule for drive paths would cut its
+    // first three characters off).
+    const bool drivePath = arg.size() >= 3 && std::isalpha(static_cast<unsigned char>(arg[0])) &&
+                           arg[1] == ':' && (arg[2] == '\\' || arg[2] == '/');
+    std::error_code noFolder;
+    const std::string here = std::filesystem::current_path(noFolder).string();
+    std::string paramsFile = drivePath                       ? "c:\\" + arg.substr(3)
+                             : !arg.empty() && arg[0] == '/' ? arg
+                             : here.empty()                  ? arg
+                                                             : here + "/" + arg;
     if (!fs_win::FileExists(paramsFile)) {
         view_.MessageBox(W1250("ParametersFile error! A(z) ") + paramsFile +
                          W1250(" file nem létezik!"));
@@ -166,12 +204,25 @@ void TF_IN::SetWorkList(std::vector<std::string> lines) {
 }
 
 void TF_IN::Button1Click(Component* sender) {
+    Run(sender, false);
+}
+
+void TF_IN::Button3Click(Component* sender) {
+    Run(sender, true);
+}
+
+void TF_IN::Run(Component* sender, bool check) {
     if (running_) return;
     running_ = true;
+    check_ = check;
     lastRun_ = {};
+    lastRun_.Check = check;
+    if (const ImportType* type = ImportType::ForText(CmbTipText)) lastRun_.Type = type->Code;
+    lastRun_.Started = Now();
     const std::vector<std::string> notices = InputNotices();
     view_.SetButtonsEnabled(false);
     view_.SetBusyCursor(true);
+    const SqlLogOff noSqlLog(Posting, check);
     try {
         RunFiles(sender);
     } catch (const WriteError& e) {
@@ -202,6 +253,8 @@ void TF_IN::Button1Click(Component* sender) {
     view_.FocusExitButton();
     SetWorkList(std::vector<std::string>{});
     view_.SetProgress(0);
+    view_.ShowFile(0, 0, {});
+    lastRun_.Ended = Now();
     running_ = false;
 }
 
@@ -232,9 +285,11 @@ void TF_IN::RunFiles(Component* sender) {
                                "; this run posts, moves and deletes nothing.");
         return;
     }
-    // What a process stopped midway was writing is of no use to anyone.
-    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder));
-    fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder).Find("in_arch"));
+    if (!check_) {
+        // What a process stopped midway was writing is of no use to anyone.
+        fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder));
+        fs_win::RemoveUnfinishedWrites(CheckedPath(ExchangeFolder).Find("in_arch"));
+    }
     // The run that held the folder until now may have archived some of the listed files.
     std::vector<std::string> present = Memo1;
     std::erase_if(present, [this](const std::string& name) {
@@ -253,22 +308,36 @@ void TF_IN::RunFiles(Component* sender) {
     if (names.size() >= 2)
         allInOne = ShowMsg(W1250("Minden feladást egy naplóba tegyek?!"), "&Igen;&Nem") == 1;
 
+    fileCount_ = allInOne ? static_cast<int>(names.size()) : 1;
+    fileNumber_ = 0;
+    // Where a check converts, for as long as it posts what it converted.
+    std::optional<CheckFolder> checkFolder;
     for (const std::string& listed : names) {
         view_.ProcessMessages();
         if (view_.StopRequested()) {
             lastRun_.Stopped = true;
             return;
         }
+        ++fileNumber_;
         std::string name = listed;
+        std::string folder = ExchangeFolder;
         if (!converted.empty() && name != converted) {
-            if (!Convert(sender, name, converted)) return;
+            view_.ShowFile(fileNumber_, fileCount_, name);
+            if (check_ && !checkFolder) checkFolder.emplace(ExchangeFolder);
+            if (checkFolder) folder = checkFolder->Folder();
+            if (!Convert(sender, name, converted, checkFolder ? folder : std::string())) return;
             name = converted;
         }
-        if (!HandleFile(sender, name, archive)) return;
-        if (!allInOne) return;
+        const bool goOn = HandleFile(sender, name, archive, folder);
+        if (name != listed) lastRun_.Files.back().Source = listed;
+        if (!goOn) return;
+        if (!allInOne) break;
     }
+    // A check always ends with what it found; a run with one file handled ends with its log.
+    if (!allInOne && !check_) return;
     view_.SetBusyCursor(false);
-    ShowMsg(kEndOfImport);
+    lastRun_.Completed = true;
+    ShowMsg(std::string(check_ ? kEndOfCheck : kEndOfImport) + "\r\n" + lastRun_.Summary());
 }
 
 std::string TF_IN::ConversionOutput() const {
@@ -299,35 +368,77 @@ std::vector<std::string> TF_IN::ConversionList(const std::string& output) const 
     return names;
 }
 
-bool TF_IN::Convert(Component* sender, const std::string& source, const std::string& output) {
-    if (ConvertedTableLeft(output)) {
+bool TF_IN::Convert(Component* sender, const std::string& source, const std::string& output,
+                    const std::string& checkFolder) {
+    // A check leaves the table an earlier run left where it is and converts elsewhere.
+    if (checkFolder.empty() && ConvertedTableLeft(output)) {
         // It was not archived, so its postings are not known to be in: it must not be replaced.
         EndRun(sender, W1250("A(z) ") + output +
                            W1250(" egy előző futásból maradt és nem archiválható, ezért a(z) ") +
                            source + W1250(" nem kerül átalakításra; mindkettő a helyén marad."));
         return false;
     }
-    if (output == BankConversion::Output)
-        SetWorkList(BankConversion(view_, Dbf1, ExchangeFolder).Run(source));
-    else
-        SetWorkList(PayrollConversion(view_, Dbf1, dbfWber, ExchangeFolder).Run(source));
+    if (output == BankConversion::Output) {
+        BankConversion conversion(view_, Dbf1, ExchangeFolder);
+        conversion.CheckInto = checkFolder;
+        SetWorkList(conversion.Run(source));
+    } else {
+        PayrollConversion conversion(view_, Dbf1, dbfWber, ExchangeFolder);
+        conversion.CheckInto = checkFolder;
+        SetWorkList(conversion.Run(source));
+    }
     return true;
 }
 
-bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputArchive& archive) {
+bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputArchive& archive,
+                       const std::string& folder) {
     // Each log carries only the records of its own file.
     RunReport.clear();
     resumeNote_.clear();
+    file_ = &lastRun_.Files.emplace_back();
+    file_->Name = name;
+    file_->Started = Now();
+    engineStarted_ = logMade_ = false;
+    view_.ShowFile(fileNumber_, fileCount_, name);
+
+    const bool goOn = PostAndArchive(sender, name, archive, folder);
+
+    if (engineStarted_) {
+        file_->Counts = Engine.Progress().Counts;
+        file_->Notes = Engine.Notes();
+    }
+    file_->Ended = Now();
+    // The log pane: the file's log as written (or what stopped it), then what it did.
+    const std::string log = logMade_ ? Memo2 : name + "\r\n" + file_->Message + "\r\n\r\n";
+    view_.ShowLog(log + lastRun_.FileReport(*file_));
+    file_ = nullptr;
+    return goOn;
+}
+
+void TF_IN::Finished(RunOutcome::File::Result result, const std::string& message) {
+    using Result = RunOutcome::File::Result;
+    file_->Outcome = result;
+    file_->Message = message;
+    if (result == Result::Posted) ++lastRun_.FilesPosted;
+    if (result == Result::Failed) ++lastRun_.FilesFailed;
+    if (result == Result::Refused) ++lastRun_.FilesRefused;
+    if (result == Result::Stopped) lastRun_.Stopped = true;
+}
+
+bool TF_IN::PostAndArchive(Component* sender, const std::string& name, const InputArchive& archive,
+                           const std::string& folder) {
+    using Result = RunOutcome::File::Result;
     std::string failure;
     bool refused = false, endRun = false;
     try {
-        archive.Create();
-        const std::string key =
-            Ledger.Available() ? ContentKey::OfFile(ExchangeFolder + name) : std::string();
-        PostFile(name, key);
-        return Archive(sender, archive, name, key);
+        if (!check_) archive.Create();
+        file_->Key = Ledger.Available() ? ContentKey::OfFile(folder + name) : std::string();
+        PostFile(folder, name, file_->Key);
+        if (!check_) return Archive(sender, archive, name, file_->Key);
+        Finished(Result::Posted);
+        return WriteRunLog(sender, archive, true, name, kEndOfCheck);
     } catch (const FileLeftAlone& e) {
-        ++lastRun_.FilesRefused;
+        Finished(Result::Refused, e.what());
         ShowErrMsg(sender, e.what());
         return true;
     } catch (const FileRefused& e) {
@@ -336,10 +447,16 @@ bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputAr
     } catch (const PostingStopped& e) {
         Dbf1.Close();
         failure = e.what();
-        if (e.RowsIn > 0 || e.Requested) {
-            const std::string rows = std::to_string(e.RowsIn);
+        const std::string rows = std::to_string(e.RowsIn);
+        if (check_ && e.Requested) {
+            Finished(Result::Stopped, failure);
+            ShowErrMsg(sender, failure + "\r\nThe check of " + name + " stopped after row " + rows +
+                                   "; nothing was posted.");
+            return false;
+        }
+        if (!check_ && (e.RowsIn > 0 || e.Requested)) {
             if (Ledger.Available() || e.RowsIn == 0) {
-                lastRun_.Stopped = true;
+                Finished(Result::Stopped, failure);
                 ShowErrMsg(sender, failure + "\r\n" + name + " stopped after row " + rows + ": " +
                                        rows +
                                        " of its rows are in. It stays in the exchange folder "
@@ -358,10 +475,12 @@ bool TF_IN::HandleFile(Component* sender, const std::string& name, const InputAr
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    ++(refused ? lastRun_.FilesRefused : lastRun_.FilesFailed);
     Dbf1.Close();
-    const std::string kept = archive.StoreFailed(name);
-    if (!kept.empty()) failure += "\r\n" + kept;
+    if (!check_) {
+        const std::string kept = archive.StoreFailed(name);
+        if (!kept.empty()) failure += "\r\n" + kept;
+    }
+    Finished(refused ? Result::Refused : Result::Failed, failure);
     ShowErrMsg(sender, failure);
     return WriteRunLog(sender, archive, false, name, failure) && !endRun;
 }
@@ -375,16 +494,17 @@ bool TF_IN::Archive(Component* sender, const InputArchive& archive, const std::s
         archive.StorePosted(name);
     } catch (const std::exception& e) {
         // A posted input left in the exchange folder would be posted again by the next run.
-        ++lastRun_.FilesFailed;
         if (!key.empty()) archive.RemoveLog(true, name);
+        file_->Log.clear();
         std::string failure = name + " was posted, but could not be moved to " + archive.Folder() +
                               "OK_" + name + " (" + e.what() + "); it must not be imported again";
         const std::string kept = archive.StoreFailed(name);
         if (!kept.empty()) failure += "\r\n" + kept;
+        Finished(RunOutcome::File::Result::Failed, failure);
         ShowErrMsg(sender, failure);
         return WriteRunLog(sender, archive, false, name, failure);
     }
-    ++lastRun_.FilesPosted;
+    Finished(RunOutcome::File::Result::Posted);
     if (key.empty()) return WriteRunLog(sender, archive, true, name, kEndOfImport);
     try {
         Ledger.Finish(key, Engine.Progress().Counts);
@@ -399,14 +519,19 @@ bool TF_IN::OpenLedger() {
     ledgerNotice_.clear();
     std::string why;
     try {
-        if (Ledger.Open(why)) return true;
+        // A check creates nothing, the bookkeeping tables neither.
+        if (Ledger.Open(why, !check_)) return true;
     } catch (const std::exception&) {
         // The database cannot be reached: every file fails as it always did.
         return false;
     }
-    ledgerNotice_ = "The bookkeeping tables INZ_FILE and INZ_ROW are missing and cannot be "
-                    "created (" +
-                    why + "): a run that is stopped cannot be resumed.";
+    ledgerNotice_ = check_
+                        ? "The bookkeeping tables INZ_FILE and INZ_ROW are missing (the first "
+                          "run creates them): the check cannot tell whether a file was "
+                          "posted before."
+                        : "The bookkeeping tables INZ_FILE and INZ_ROW are missing and cannot be "
+                          "created (" +
+                              why + "): a run that is stopped cannot be resumed.";
     ShowMsg(ledgerNotice_);
     return false;
 }
@@ -422,9 +547,10 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
     if (found && found->Finished) {
         const std::string posted = "The same content as " + name + " was posted on " +
                                    Stamp(found->Started) + " as " + found->Name;
-        const bool repost = RepostAnswer == Repost::Allow ||
-                            (RepostAnswer == Repost::Ask &&
-                             ShowMsg(posted + ". Post it again?", "&Nem;&Igen") == 2);
+        // A check tells what a run that is not told to post it again does.
+        const bool repost = !check_ && (RepostAnswer == Repost::Allow ||
+                                        (RepostAnswer == Repost::Ask &&
+                                         ShowMsg(posted + ". Post it again?", "&Nem;&Igen") == 2));
         if (!repost) throw FileRefused(posted + "; it is not posted again.");
         again = true;
     } else if (found) {
@@ -439,6 +565,14 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
                                      " names the voucher header " +
                                      std::to_string(progress.Previous.HeaderId) +
                                      ", which does not exist; nothing of it is posted.");
+        if (check_) {
+            // Looked at, not taken up: a run may hold it, and the next one goes on from here.
+            if (progress.RowsDone > 0)
+                resumeNote_ = "Checked after row " + std::to_string(progress.RowsDone) +
+                              ", where an earlier run started on " + Stamp(found->Started) +
+                              " stopped.\r\n";
+            return progress;
+        }
         if (!Ledger.Resume(*found))
             throw FileLeftAlone(name + " is being posted by another import (the same content " +
                                 "as " + found->Name + "); it is left alone.");
@@ -448,21 +582,27 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
                           Stamp(found->Started) + " stopped there.\r\n";
         return progress;
     }
+    if (check_) return {};
     if (!Ledger.Begin(entry, again))
         throw FileLeftAlone(name + " is being posted by another import; it is left alone.");
     return {};
 }
 
-void TF_IN::PostFile(const std::string& name, const std::string& key) {
+void TF_IN::PostFile(const std::string& folder, const std::string& name, const std::string& key) {
     Dbf1.Close();
-    Dbf1.FolderName = ExchangeFolder;
+    Dbf1.FolderName = folder;
     Dbf1.TableName = name;
     Dbf1.Open();
     const int rows = Dbf1.RecordCount();
+    file_->Rows = rows;
     const FileProgress from = key.empty() ? FileProgress{} : TakeUp(name, key, rows);
     view_.SetProgressMax(rows);
     view_.SetProgress(from.RowsDone > 0 ? from.RowsDone : 1);
-    Engine.Run(from, key.empty() ? nullptr : &Ledger, key);
+    engineStarted_ = true;
+    if (check_)
+        Engine.Check(from);
+    else
+        Engine.Run(from, key.empty() ? nullptr : &Ledger, key);
     Dbf1.Close();
 }
 
@@ -470,9 +610,11 @@ bool TF_IN::WriteRunLog(Component* sender, const InputArchive& archive, bool pos
                         const std::string& name, const std::string& status) {
     Memo2 = name + "\r\n" + status + "\r\n\r\n" + RunReport + resumeNote_;
     if (!ledgerNotice_.empty()) Memo2 += ledgerNotice_ + "\r\n";
-    view_.ShowLog(Memo2);
+    logMade_ = true;
+    if (check_) return true;
     try {
         archive.WriteLog(posted, name, Memo2);
+        file_->Log = archive.LogPath(posted, name);
         return true;
     } catch (const std::exception& e) {
         // Without its log a file's rejected rows go unseen; the next files would fare no better.

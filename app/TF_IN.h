@@ -3,6 +3,7 @@
 // connection, its transaction, the queries, the tables and the run state; it reaches the person
 // only through TF_INView.
 #include "app/InputArchive.h"
+#include "app/RunOutcome.h"
 #include "app/TF_INView.h"
 #include "db/IBDatabase.h"
 #include "db/IBTransaction.h"
@@ -32,7 +33,12 @@ public:
     // whatever the parameters file says.
     StartResult FormActivate(const std::vector<std::string>& args, bool actOnRunWord = true);
     void CmbTipChange(const std::string& text);
+    // IMPORT: one run over the work list.
     void Button1Click(Component* sender);
+    // The check: the same run, posting nothing (RunOutcome says what posting would do). It
+    // moves, renames and deletes no file and writes no log; the database stays as it was apart
+    // from the identifier generators.
+    void Button3Click(Component* sender);
     void FormClose();
 
     int ShowMsg(const std::string& text, const std::string& buttons = {});
@@ -42,16 +48,7 @@ public:
     // Names of the entries of folder matching mask, each followed by CR LF.
     static std::string ListFiles(const std::string& folder, const std::string& mask);
 
-    // What the last run did, for the console runner's exit status.
-    struct RunOutcome {
-        int FilesPosted = 0;
-        int FilesFailed = 0;
-        int FilesRefused = 0;    // already posted, or taken up by another import
-        bool Locked = false;     // another run holds the exchange folder: nothing was done
-        bool Stopped = false;    // a file stopped midway and stays to be continued
-        bool EndedEarly = false; // a failure outside the per-file guard ended the run
-        std::string Failure;     // its text
-    };
+    using RunOutcome = ::RunOutcome;
     // What a run does with a file whose content was posted in full before.
     enum class Repost { Ask, Refuse, Allow };
     Repost RepostAnswer = Repost::Ask;
@@ -61,6 +58,7 @@ public:
 
     // Window elements that act as message senders.
     Component Button1;
+    Component Button3; // the check
 
     IBDatabase DB1;
     IBTransaction TR1;
@@ -88,6 +86,7 @@ public:
 private:
     void SetWorkList(const std::string& listText);
     void SetWorkList(std::vector<std::string> lines);
+    void Run(Component* sender, bool check);
     void RunFiles(Component* sender);
     // The converted table this run's source becomes (BANK1, or a payroll source heading the
     // list), or empty.
@@ -96,19 +95,28 @@ private:
     bool ConvertedTableLeft(const std::string& output) const;
     // What a converting run handles: such a table first, then the first source listed.
     std::vector<std::string> ConversionList(const std::string& output) const;
-    // Converts source into output; false (run ended, source kept) when output is still there.
-    bool Convert(Component* sender, const std::string& source, const std::string& output);
-    // Posts one file and archives it with its run log; false when the run must end.
-    bool HandleFile(Component* sender, const std::string& name, const InputArchive& archive);
+    // Converts source into output (a check: in its own folder); false (run ended, source kept)
+    // when output is still there.
+    bool Convert(Component* sender, const std::string& source, const std::string& output,
+                 const std::string& checkFolder);
+    // Posts one file (of folder) and archives it with its run log, noting what became of it in
+    // the run's outcome; false when the run must end.
+    bool HandleFile(Component* sender, const std::string& name, const InputArchive& archive,
+                    const std::string& folder);
+    bool PostAndArchive(Component* sender, const std::string& name, const InputArchive& archive,
+                        const std::string& folder);
+    // What became of the file in hand.
+    void Finished(RunOutcome::File::Result result, const std::string& message = {});
     // Archives a posted file with its run log; false when the run must end.
     bool Archive(Component* sender, const InputArchive& archive, const std::string& name,
                  const std::string& key);
-    // Posts one file; the caller archives it.
-    void PostFile(const std::string& name, const std::string& key);
+    // Posts (or checks) one file; the caller archives it.
+    void PostFile(const std::string& folder, const std::string& name, const std::string& key);
     // Where posting the file starts: from its first row, or after the last row an earlier run
     // handled. Throws for a file that is not to be posted now.
     FileProgress TakeUp(const std::string& name, const std::string& key, int rows);
     bool OpenLedger();
+    // Sets Memo2 to the file's run log and writes it (a check writes nothing).
     bool WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
                      const std::string& name, const std::string& status);
     // Ends the run early with an error message.
@@ -119,8 +127,13 @@ private:
     TF_INView& view_;
     bool activated_ = false;
     bool running_ = false;
+    bool check_ = false; // the run in hand is a check
     std::string runWord_;
     RunOutcome lastRun_;
+    RunOutcome::File* file_ = nullptr; // the file in hand, in lastRun_
+    bool engineStarted_ = false;       // on the file in hand: its counts are the engine's
+    bool logMade_ = false;             // for the file in hand: Memo2 is its log
+    int fileNumber_ = 0, fileCount_ = 0;
     std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
     std::string resumeNote_;   // for the run log: where this run took the file up
 };

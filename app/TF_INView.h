@@ -17,6 +17,9 @@ public:
     virtual void ShowLog(const std::string& text) = 0;                    // Memo2
     // A line for the operator that needs no answer: added to the log pane, or to the errors.
     virtual void ShowNotice(const std::string& text) = 0;
+    // The run takes up file number (from 1) of count: the log pane names it while it is
+    // posted, the progress counts it. Number 0: the run is over.
+    virtual void ShowFile(int /*number*/, int /*count*/, const std::string& /*name*/) {}
     virtual void SetProgressMax(int max) = 0;         // PB1
     virtual void SetButtonsEnabled(bool enabled) = 0; // Button1, Button2 (and CmbTip)
     virtual void FocusExitButton() = 0;

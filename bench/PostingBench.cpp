@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -144,8 +145,13 @@ int main(int argc, char** argv) {
         const Options options = ParseOptions(argc, argv);
         // Writes forced to disk, as a real database has them: each commit costs what it costs.
         const char* password = std::getenv("ISC_PASSWORD");
-        TestDatabase db(true, TestDatabase::Writes::Forced, options.Database,
-                        password ? password : "masterkey");
+        std::unique_ptr<TestDatabase> own =
+            options.Database.empty()
+                ? std::make_unique<TestDatabase>(true, TestDatabase::Writes::Forced)
+                : std::make_unique<TestDatabase>(options.Database,
+                                                 password ? password : "masterkey",
+                                                 TestDatabase::Writes::Forced);
+        TestDatabase& db = *own;
         MixedInputs::LoadReference(db, options.Headers, false);
         TempDir files;
         MixedInputs::WritePostingTable(files / "feladas.dbf", options.Rows);

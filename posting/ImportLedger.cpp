@@ -69,8 +69,9 @@ bool ImportLedger::Exists() {
     return both;
 }
 
-bool ImportLedger::Open(std::string& why) {
+bool ImportLedger::Open(std::string& why, bool create) {
     available_ = false;
+    if (!create) return available_ = Exists();
     try {
         if (!Exists()) {
             for (const std::string& statement : Statements(kLedgerSchema))

@@ -31,8 +31,8 @@ public:
 
     // Makes sure the tables exist, creating them when they are missing. False, with the
     // database's reason, when they are missing and cannot be created: imports then go on
-    // without a ledger and cannot be resumed.
-    bool Open(std::string& why);
+    // without a ledger and cannot be resumed. A check (create false) only looks for them.
+    bool Open(std::string& why, bool create = true);
     bool Available() const { return available_; }
 
     // The committed record of a content key; for an unfinished file, where it stands. Throws

@@ -22,8 +22,8 @@ public:
     // cached, so a rolled-back row cannot leave a number behind that no longer exists.
     void RowCommitted();
     void RowRolledBack();
-    // Journals created by the row in hand, not yet committed.
-    int Creating() const { return static_cast<int>(created_.size()); }
+    // Journals created by the row in hand, not yet committed: book letter and number.
+    const std::vector<std::pair<char, int>>& Creating() const { return created_; }
 
     static std::string LookupSql(char letter);
 

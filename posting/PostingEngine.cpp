@@ -49,22 +49,55 @@ std::string UserName(const std::string& name) {
     return ("@" + name).substr(0, 9);
 }
 
+// A check's stand-in for the commit of a row; one name serves every row, as each is released
+// before the next is set.
+const char* const kRowSavepoint = "INZ_ROW";
+
 } // namespace
 
 PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
                              std::string& RunReport, JournalNumbers& journalNumbers)
     : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
       TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
-      journals_(queries.Journals, SP1_, journalNumbers, year_),
+      journalNumbers_(journalNumbers), journals_(queries.Journals, SP1_, journalNumbers, year_),
       vat_(EQ2_, queries.VatAccount, Dbf1, year_, lookups_),
       check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_, lookups_),
       customers_(EQ2_, SP1_, Dbf1, year_, lookups_) {}
 
 void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
+    Post(from, ledger, key);
+    if (TR1_.InTransaction()) TR1_.Commit();
+}
+
+void PostingEngine::Check(const FileProgress& from) {
+    if (TR1_.InTransaction()) TR1_.Commit();
+    // Journals the check makes vanish with its transaction: the numbers kept must not name them.
+    const JournalNumbers known = journalNumbers_;
+    auto undo = [&] {
+        checking_ = false;
+        journalNumbers_ = known;
+        if (TR1_.InTransaction()) TR1_.Rollback();
+    };
+    checking_ = true;
+    try {
+        Post(from, nullptr, {});
+    } catch (...) {
+        try {
+            undo();
+        } catch (const std::exception&) {
+            // A database that cannot roll back has lost the transaction with it.
+        }
+        throw;
+    }
+    undo();
+}
+
+void PostingEngine::Post(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
     ledger_ = ledger;
     key_ = key;
     lookups_.Forget();
     progress_ = from;
+    notes_ = {};
     runReport_ = from.Report;
     if (from.Year)
         year_.Set(*from.Year);
@@ -84,7 +117,6 @@ void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const st
         PostRow();
         Dbf1_.Next();
     }
-    if (TR1_.InTransaction()) TR1_.Commit();
 }
 
 void PostingEngine::ChooseWorkYear() {
@@ -107,6 +139,7 @@ void PostingEngine::PostRow() {
         view_.ProcessMessages();
         ++rowNumber_;
         view_.SetProgress(rowNumber_);
+        BeginRow();
 
         check_.Check(row_);
         const bool newCustomer = customers_.Resolve(row_);
@@ -126,18 +159,29 @@ void PostingEngine::PostRow() {
         after.Previous = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
                           row_.Direction,     row_.IssueDate,   headerId};
         after.PreviousCustomer = row_.Customer;
+        const std::string findings = text::Trim(row_.HeaderErrors + " " + row_.LineErrors);
         PostingCounts& counts = after.Counts;
         ++counts.RowsPosted;
-        if (!(row_.HeaderErrors + row_.LineErrors).empty()) ++counts.RowsFlagged;
+        const bool flagged = !(row_.HeaderErrors + row_.LineErrors).empty();
+        if (flagged) ++counts.RowsFlagged;
         if (newVoucher) ++counts.VouchersCreated;
         if (newCustomer) ++counts.CustomersCreated;
-        counts.JournalsCreated += journals_.Creating();
+        counts.JournalsCreated += static_cast<int>(journals_.Creating().size());
         // The ledger's record moves on in the row's own transaction: it is in exactly when the
         // row is. It draws the line's identifier in the same call.
         InsertLine(headerId, ledger_ ? ledger_->RowPosted(key_, rowNumber_, after)
                                      : NextIdentifier(SP1_, "TE_NEXT"));
-        if (TR1_.InTransaction()) TR1_.Commit();
+        CommitRow();
 
+        const PostingNotes::Row note{rowNumber_, text::Trim(row_.VoucherNumber), findings};
+        if (flagged) notes_.Findings.push_back(note);
+        if (newVoucher && row_.Duplicate)
+            notes_.Duplicates.push_back({note.Number, note.Voucher, {}});
+        if (newCustomer) notes_.Customers.push_back(row_.Customer.ShortName);
+        // A check's journal numbers go with its transaction: it names the book alone.
+        for (const auto& [letter, number] : journals_.Creating())
+            notes_.Journals.push_back(std::string(1, letter) +
+                                      (checking_ ? "" : " " + std::to_string(number)));
         // Only what is committed is remembered: a later row never continues a voucher, reuses
         // a customer or a journal that a rollback took away.
         journals_.RowCommitted();
@@ -247,11 +291,25 @@ void PostingEngine::InsertLine(int headerId, int lineId) {
     q.ExecSQL();
 }
 
+void PostingEngine::BeginRow() {
+    if (checking_) TR1_.ExecuteImmediate(std::string("SAVEPOINT ") + kRowSavepoint);
+}
+
+void PostingEngine::CommitRow() {
+    if (checking_)
+        TR1_.ExecuteImmediate(std::string("RELEASE SAVEPOINT ") + kRowSavepoint);
+    else if (TR1_.InTransaction())
+        TR1_.Commit();
+}
+
 void PostingEngine::RollBackRow() {
     journals_.RowRolledBack();
     if (!TR1_.InTransaction()) return;
     try {
-        TR1_.Rollback();
+        if (checking_)
+            TR1_.ExecuteImmediate(std::string("ROLLBACK TO SAVEPOINT ") + kRowSavepoint);
+        else
+            TR1_.Rollback();
     } catch (const std::exception& e) {
         // Without a clean rollback the row's writes may still be pending: going on could commit
         // them with the next row.
@@ -281,5 +339,6 @@ void PostingEngine::RejectRow(const std::string& message) {
         throw PostingStopped(e.what(), progress_.RowsDone, false);
     }
     runReport_ += record;
+    notes_.Rejected.push_back({rowNumber_, text::Trim(row_.VoucherNumber), text::OneLine(message)});
     progress_ = std::move(after);
 }

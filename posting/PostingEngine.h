@@ -2,12 +2,14 @@
 // Posts one posting table into the accounting database: every row is checked, gets its journal
 // and customer, and is written as a voucher line, under a new voucher header when it starts a
 // voucher; each row is one transaction. A row that fails is rolled back and described in the
-// run report, and the next row goes on.
+// run report, and the next row goes on. A check runs the same rows in one transaction that is
+// rolled back at the end, a savepoint per row standing in for the row's commit.
 #include "posting/CustomerResolver.h"
 #include "posting/FileProgress.h"
 #include "posting/JournalNumbers.h"
 #include "posting/JournalResolver.h"
 #include "posting/LookupMemory.h"
+#include "posting/PostingNotes.h"
 #include "posting/PostingRow.h"
 #include "posting/RowCheck.h"
 #include "posting/VatAccounts.h"
@@ -40,8 +42,15 @@ public:
     // exactly as that run would have gone on.
     void Run(const FileProgress& from = {}, ImportLedger* ledger = nullptr,
              const std::string& key = {});
+    // Does what Run does, and leaves the database as it was, apart from the identifier
+    // generators: the whole table is one transaction, rolled back at its end however it ends.
+    // Progress() and Notes() then say what posting would do. Pending work of the caller on the
+    // transaction is committed first, so that the check cannot take it away.
+    void Check(const FileProgress& from = {});
     // Where the last run stands: rows handled, counts, the last committed voucher.
     const FileProgress& Progress() const { return progress_; }
+    // The rows of the last run behind its counts.
+    const PostingNotes& Notes() const { return notes_; }
 
     // The working year of the last run; kept after it.
     double WorkYearValue() const { return year_.Value; }
@@ -56,12 +65,16 @@ public:
     static const char* const LineSql;
 
 private:
+    void Post(const FileProgress& from, ImportLedger* ledger, const std::string& key);
     void ChooseWorkYear();
     void PostRow();
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
     void InsertLine(int headerId, int lineId);
+    // The row's transaction, or in a check its savepoint.
+    void BeginRow();
+    void CommitRow();
     // Rolls the row back; a failure of the rollback reaches the database.
     void RollBackRow();
     std::string ErrorRecord(const std::string& message) const;
@@ -74,6 +87,7 @@ private:
     DbfTable& Dbf1_;
     PostingView& view_;
     std::string& runReport_;
+    JournalNumbers& journalNumbers_;
 
     WorkYear year_;
     LookupMemory lookups_; // for one file
@@ -85,6 +99,8 @@ private:
     int rowNumber_ = 0;
     PostingRow row_;
     FileProgress progress_; // as committed: Previous is what a continuing row is compared with
+    PostingNotes notes_;
+    bool checking_ = false;
     ImportLedger* ledger_ = nullptr;
     std::string key_;
 };

@@ -35,6 +35,15 @@ QLabel* Label(const char* name, const std::string& caption, QWidget* parent) {
     return Named(new QLabel(HostText(caption), parent), name);
 }
 
+// A progress bar that shows a text of its own as it is (the format would read "%" in a file
+// name as a placeholder).
+class TextProgressBar : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+    QString Shown;
+    QString text() const override { return Shown; }
+};
+
 } // namespace
 
 MainWindow::MainWindow(std::vector<std::string> args, QWidget* parent)
@@ -81,6 +90,10 @@ void MainWindow::BuildWidgets() {
     CmbTip->setEditText(HostText(ImportType::InitialText()));
 
     Button1 = Named(new QPushButton(QStringLiteral("I&MPORT"), this), "Button1");
+    Button3 = Named(new QPushButton(HostText(W1250("&Ellenőrzés")), this), "Button3");
+    Button3->setToolTip(
+        QStringLiteral("Runs the listed files through posting and rolls everything back: posts, "
+                       "moves and logs nothing; only the identifier generators advance."));
     Button2 = Named(new QPushButton(HostText(W1250("&Kilépés")), this), "Button2");
 
     Label4 = Label("Label4", "Honnan", this);
@@ -102,12 +115,12 @@ void MainWindow::BuildWidgets() {
     shapeLayout->setContentsMargins(12, 2, 12, 2);
     shapeLayout->addWidget(Label5, 0, Qt::AlignCenter);
 
-    PB1 = Named(new QProgressBar(this), "PB1");
+    PB1 = Named(new TextProgressBar(this), "PB1");
     PB1->setRange(0, 100);
     PB1->setValue(0);
-    PB1->setTextVisible(false);
+    PB1->setAlignment(Qt::AlignCenter);
 
-    Label6 = Label("Label6", "ver. 2.3", this);
+    Label6 = Label("Label6", "ver. " INZEFOR_VERSION, this);
     QPalette grey = Label6->palette();
     grey.setColor(QPalette::WindowText, Qt::gray);
     Label6->setPalette(grey);
@@ -134,6 +147,7 @@ void MainWindow::BuildWidgets() {
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button1);
+    buttons->addWidget(Button3);
     buttons->addWidget(Button2);
     buttons->addStretch(1);
 
@@ -169,6 +183,7 @@ void MainWindow::BuildWidgets() {
         textChangedSinceChoice_ = false;
     });
     connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
+    connect(Button3, &QPushButton::clicked, this, &MainWindow::Button3Click);
     connect(Button2, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -213,6 +228,10 @@ void MainWindow::Button1Click() {
     CallCore([this] { core_.Button1Click(&core_.Button1); });
 }
 
+void MainWindow::Button3Click() {
+    CallCore([this] { core_.Button3Click(&core_.Button3); });
+}
+
 void MainWindow::CallCore(const std::function<void()>& work) {
     ++coreDepth_;
     try {
@@ -254,17 +273,34 @@ void MainWindow::ShowNotice(const std::string& text) {
     Memo2->appendPlainText(HostText(text));
 }
 
+void MainWindow::ShowFile(int number, int count, const std::string& name) {
+    progress_ = {number, count, name};
+    // While a file is posted the pane names it; its log replaces the name afterwards.
+    if (number > 0) Memo2->setPlainText(HostText(name));
+    ShowProgressText();
+}
+
 void MainWindow::SetProgressMax(int max) {
+    progress_.Rows = max;
     // A range of 0 to 0 would turn the bar into a busy indicator.
     PB1->setRange(0, std::max(max, 1));
+    ShowProgressText();
 }
 
 void MainWindow::SetProgress(int position) {
+    progress_.Row = position;
     PB1->setValue(std::clamp(position, PB1->minimum(), PB1->maximum()));
+    ShowProgressText();
+}
+
+void MainWindow::ShowProgressText() {
+    static_cast<TextProgressBar*>(PB1)->Shown = HostText(progress_.Text());
+    PB1->update();
 }
 
 void MainWindow::SetButtonsEnabled(bool enabled) {
     Button1->setEnabled(enabled);
+    Button3->setEnabled(enabled);
     Button2->setEnabled(enabled);
     // Changing the type would refill the list the run is working through.
     CmbTip->setEnabled(enabled);

@@ -1,6 +1,7 @@
 #pragma once
 // The program's one window: shows the import shell to a person and passes the person's actions
 // to it. While the shell works (start-up, a run) a request to close is held until it is done.
+#include "app/RunProgress.h"
 #include "app/TF_IN.h"
 #include "app/TF_INView.h"
 #include "platform/Component.h"
@@ -36,6 +37,7 @@ public:
     void ShowWorkList(const std::vector<std::string>& lines) override;
     void ShowLog(const std::string& text) override;
     void ShowNotice(const std::string& text) override;
+    void ShowFile(int number, int count, const std::string& name) override;
     void SetProgressMax(int max) override;
     void SetProgress(int position) override;
     void SetButtonsEnabled(bool enabled) override;
@@ -60,6 +62,9 @@ private:
     void FormActivate();
     void CmbTipChange(const QString& itemText);
     void Button1Click();
+    void Button3Click();
+    // The progress bar's text: the console runner's progress line.
+    void ShowProgressText();
     // Runs work of the shell; a close asked for meanwhile happens once the outermost call ends.
     void CallCore(const std::function<void()>& work);
 
@@ -73,6 +78,7 @@ private:
     QLabel* Label7 = nullptr;
     QComboBox* CmbTip = nullptr;
     QPushButton* Button1 = nullptr;
+    QPushButton* Button3 = nullptr; // the check
     QPushButton* Button2 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label2 = nullptr;
@@ -85,6 +91,7 @@ private:
     QPlainTextEdit* Memo1 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
 
+    RunProgress progress_;
     bool activated_ = false;
     bool closed_ = false;
     bool closePending_ = false;

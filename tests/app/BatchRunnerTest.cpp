@@ -4,7 +4,14 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <pty.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,15 +34,17 @@ protected:
         return dir.Write("params.txt", content).string();
     }
     std::string Params() { return Params({"Test db", dir.Folder(), db_->Path(), "start"}); }
-    void WriteTable(const std::string& name, const std::string& voucher) {
+    // A table of `rows` one-line vouchers voucher1, voucher2, ... (just voucher for one row).
+    void WriteTable(const std::string& name, const std::string& voucher, int rows = 1) {
         DbfWriter writer(DbfWriter::PostingColumns());
-        writer.RowByName({{"BIZONYLAT", voucher},
-                          {"MO_CHAR", "S"},
-                          {"IRANY", "K"},
-                          {"TOTAL", "10"},
-                          {"SUMA", "10"},
-                          {"KARTON", "4541"},
-                          {"KELTE", "20130110"}});
+        for (int i = 1; i <= rows; ++i)
+            writer.RowByName({{"BIZONYLAT", rows == 1 ? voucher : voucher + std::to_string(i)},
+                              {"MO_CHAR", "S"},
+                              {"IRANY", "K"},
+                              {"TOTAL", "10"},
+                              {"SUMA", "10"},
+                              {"KARTON", "4541"},
+                              {"KELTE", "20130110"}});
         writer.Save(dir / name);
     }
     int Headers(const std::string& where) {
@@ -71,7 +80,8 @@ TEST_F(Batch, RunAnswersTheQuestionsAndPrintsDialogsAndLogs) {
         << printed;
     EXPECT_NE(printed.find("Mely évbe tölti: Évszám pl 2012 -> 2013"), std::string::npos);
     EXPECT_NE(printed.find("Log:\n  feladas1.dbf\n  OK - End of import"), std::string::npos);
-    EXPECT_NE(printed.find("Message: OK - End of import"), std::string::npos);
+    EXPECT_NE(printed.find("Message:\n  OK - End of import\n  Files: 2 posted, 0 failed"),
+              std::string::npos);
     EXPECT_EQ(Headers("FE_BIZONYLAT in ('B1','B2') and FE_EV = 2013"), 2);
     EXPECT_TRUE(err.str().empty()) << err.str();
 }
@@ -99,4 +109,103 @@ TEST_F(Batch, FailedFileExitsWithOneAndReportsOnTheErrorStream) {
     // An empty work list is no failure.
     EXPECT_EQ(Run({"--type=PENZ1", Params()}), 0);
     EXPECT_NE(out.str().find("Message: Nincs átveendő állomány!"), std::string::npos);
+}
+
+TEST_F(Batch, HelpVersionAndWhatIsNoUsage) {
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_NE(out.str().find("Exit status: 0 every row"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("--check"), std::string::npos);
+    EXPECT_TRUE(err.str().empty());
+    EXPECT_EQ(Run({"-h", "--bogus"}), 0);
+    EXPECT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(out.str(), "inzefor-batch ver. 2.3\n");
+
+    // Nothing is posted on a usage error.
+    WriteTable("feladas1.dbf", "U1");
+    const std::vector<std::vector<std::string>> refused = {
+        {"--year=2012", "--year=2013"},
+        {"--type=SZLA1", "--type=PENZ1"},
+        {"--quiet", "--quiet"},
+        {"--quiet=yes"},
+        {"--report"},
+        {"--check", "--repost"},
+        {"--report=" + (dir / "no" / "such" / "r.json").string()},
+        {"--report=" + dir.Path().string()},
+        {Params(), "extra.txt"}};
+    for (std::vector<std::string> args : refused) {
+        args.push_back(Params());
+        EXPECT_EQ(Run(args), 2) << args.front();
+        EXPECT_NE(err.str().find("usage: inzefor-batch"), std::string::npos) << args.front();
+    }
+    EXPECT_EQ(Run({"--year=1", "--year=2", Params()}), 2);
+    EXPECT_NE(err.str().find("Option given twice: --year"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "feladas1.dbf"));
+    EXPECT_FALSE(fs::exists(dir / "no"));
+    EXPECT_EQ(Headers("FE_BIZONYLAT = 'U1'"), 0);
+}
+
+TEST_F(Batch, RelativeParametersFileAndQuietRuns) {
+    Params();
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.Path());
+    // Nothing to do: nothing printed at all.
+    EXPECT_EQ(Run({"--quiet", "params.txt"}), 0);
+    EXPECT_EQ(out.str() + err.str(), "");
+    // Something done: only the summary.
+    WriteTable("feladas1.dbf", "Q1");
+    EXPECT_EQ(Run({"--quiet", "--year=2013", "./params.txt"}), 0);
+    fs::current_path(before);
+    const std::string printed = out.str();
+    EXPECT_EQ(printed.rfind("Summary:\n"
+                            "  Files: 1 posted, 0 failed, 0 refused, 0 to be continued\n"
+                            "  Rows: 1 read, 1 posted (1 with findings), 0 rejected\n"
+                            "  Created: 1 voucher, 0 customers, ",
+                            0),
+              0u)
+        << printed;
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 4) << printed;
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(Headers("FE_BIZONYLAT = 'Q1'"), 1);
+}
+
+TEST_F(Batch, OnATerminalTheProgressLineIsAlwaysEndedByALineEnd) {
+    WriteTable("feladas1.dbf", "T", 40);
+    const std::string params = Params();
+    // The runner opens the database itself; an embedded one takes one process.
+    db_->Db().Disconnect();
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(INZEFOR_BATCH, INZEFOR_BATCH, "--year=2013", params.c_str(), nullptr);
+        _exit(127);
+    }
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break; // EIO: the runner has ended and closed the terminal
+        shown.append(buffer, n);
+    }
+    close(terminal);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+
+    EXPECT_NE(shown.find("\rfile 1/1 feladas1.dbf  row 40/40"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\n")) << shown;
+    // Whatever comes after a progress line starts on a line of its own.
+    std::size_t lines = 0;
+    for (std::size_t start = 0, end; (end = shown.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = shown.substr(start, end - start);
+        if (line.find("file 1/1 ") == std::string::npos) continue;
+        ++lines;
+        const std::string last = line.substr(line.rfind('\r') + 1);
+        EXPECT_TRUE(last.starts_with("file 1/1 feladas1.dbf  row ")) << line;
+    }
+    EXPECT_GE(lines, 1u);
+    db_->Db().Connect();
+    EXPECT_EQ(Headers("FE_BIZONYLAT starting with 'T'"), 40);
 }

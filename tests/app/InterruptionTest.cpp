@@ -1,13 +1,14 @@
 // A stopped run never loses or doubles a row: the real console runner is killed at random points
 // and run again until a run ends, and then the database, the archive and the run logs equal those
 // of one uninterrupted run of the same input. INZEFOR_KILL_POINTS=N multiplies the kills.
-#include "db/IBQuery.h"
 #include "platform/ContentKey.h"
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/MixedInputs.h"
+#include "tests/support/PostingSnapshot.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/TestServer.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -38,63 +40,34 @@ int KillFactor() {
     return factor && std::atoi(factor) > 0 ? std::atoi(factor) : 1;
 }
 
-// What the database holds, without identifiers: every header with its journal's book and
-// customer's short name, every line with the place of its header, every customer.
-std::vector<std::string> Contents(TestDatabase& db) {
-    std::vector<std::string> rows;
-    IBQuery q(db.Db(), db.Tr(), "SNAPSHOT");
-    auto read = [&](const std::string& title, const std::string& sql) {
-        q.SetSQLText(sql);
-        q.Open();
-        for (bool more = !q.IsEmpty(); more; more = q.Next()) {
-            std::string row = title;
-            for (TField* f : q.Fields())
-                row += "|" + f->AsString();
-            rows.push_back(row);
-        }
-        q.Close();
-    };
-    read("H", "select (select count(*) from FEJLEC x where x.FE_ID <= h.FE_ID), FE_MO_CHAR, "
-              "(select NA_TYP from NAPLO where NA_NO = FE_NAPLO), FE_JELLEG, "
-              "(select UG_ROVID from UGYFEL where UG_ID = FE_UG_ID), FE_BIZONYLAT, FE_HIVATKOZ, "
-              "FE_NYOMSZAM, FE_KARTON, FE_TOTAL, FE_AFATOTAL, FE_DEV, FE_KELTE, FE_MEGJEGY, "
-              "FE_TELJESIT, FE_AFATELJ, FE_HATARIDO, FE_IRANY, FE_US_NEV, FE_EV, FE_ERR, FE_ERROR "
-              "from FEJLEC h order by FE_ID");
-    read("L", "select (select count(*) from FEJLEC x where x.FE_ID <= TE_FE_ID), TE_FE_IRANY, "
-              "TE_ELLEN, TE_AFASZAMLA, TE_SUM, TE_AFASUM, TE_AF_NEV, TE_AF_ERTEK, TE_MEGJEGY, "
-              "TE_US_NEV, TE_EV, TE_KO_NEV, TE_MU_NEV, TE_ERR, TE_ERROR from TETEL order by TE_ID");
-    read("C", "select UG_MOD, UG_ROVID, UG_CEG, UG_KARTON, UG_ADOSZAM, UG_BANKSZAM, UG_EV "
-              "from UGYFEL order by UG_ID");
-    read("J", "select NA_TYP, NA_OWNER, NA_EV from NAPLO order by NA_NO");
-    db.Tr().Commit();
-    return rows;
-}
-
-// An exchange folder with a database of its own, run by the console runner as a scheduled job
-// would run it.
+// An exchange folder run by the console runner as a scheduled job would run it, with an
+// embedded database of its own or one that several sites share on the test server.
 class Site {
 public:
-    Site() {
+    Site() : own_(std::make_unique<TestDatabase>()), db_(*own_) {
         MixedInputs::LoadReference(db_);
-        fs::create_directories(Exchange() / "in_arch");
-        DbfWriter::CreatePostingTable(Exchange() / "in_arch" / "Feladas.dbf");
-        dir_.Write("params.txt", "Interrupted site\r\n" + Exchange().string() + "/\r\n" +
-                                     db_.Path() + "\r\n\r\n");
-        // The runner opens the database file itself; an embedded one takes one process.
-        db_.Db().Disconnect();
+        Prepare();
+    }
+    explicit Site(TestDatabase& shared) : db_(shared) {
+        // Connection lines make the runner delete its parameters file once read.
+        connection_ = "user_name=SYSDBA\r\npassword=" + TestServer::Password() + "\r\n";
+        Prepare();
     }
 
     fs::path Exchange() const { return dir_ / "exchange"; }
-    TestDatabase& Db() { return db_; }
 
-    pid_t Start(const std::string& type) const {
+    pid_t Start(const std::string& type) {
+        const std::string params = dir_.Write("params" + std::to_string(++starts_) + ".txt",
+                                              "Interrupted site\r\n" + Exchange().string() +
+                                                  "/\r\n" + db_.Path() + "\r\n\r\n" + connection_)
+                                       .string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const std::string out = (dir_ / "runs.out").string();
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const std::string typeArg = "--type=" + type, params = (dir_ / "params.txt").string();
+        const std::string typeArg = "--type=" + type;
         const char* argv[] = {INZEFOR_BATCH, typeArg.c_str(), "--year=2012", params.c_str(),
                               nullptr};
         pid_t pid = 0;
@@ -112,7 +85,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-    int Run(const std::string& type) const { return Wait(Start(type)); }
+    int Run(const std::string& type) { return Wait(Start(type)); }
 
     std::string Output() const { return dir_.Read("runs.out"); }
 
@@ -144,14 +117,24 @@ public:
 
     std::vector<std::string> Contents() {
         db_.Db().Connect();
-        std::vector<std::string> rows = ::Contents(db_);
+        std::vector<std::string> rows = PostingSnapshot(db_);
         db_.Db().Disconnect();
         return rows;
     }
 
 private:
+    void Prepare() {
+        fs::create_directories(Exchange() / "in_arch");
+        DbfWriter::CreatePostingTable(Exchange() / "in_arch" / "Feladas.dbf");
+        // The runner opens the database itself; an embedded one takes one process.
+        db_.Db().Disconnect();
+    }
+
     TempDir dir_;
-    TestDatabase db_;
+    std::unique_ptr<TestDatabase> own_;
+    TestDatabase& db_;
+    std::string connection_;
+    int starts_ = 0;
 };
 
 // How a scenario writes its input into an exchange folder.
@@ -164,7 +147,9 @@ protected:
     Clock::duration Reference(const std::string& type, const Writer& write) {
         write(clean_.Exchange());
         const auto start = Clock::now();
-        EXPECT_EQ(clean_.Run(type), 0) << clean_.Output();
+        // The mixed tables have vouchers the database refuses: their rows are rejected (4).
+        cleanStatus_ = clean_.Run(type);
+        EXPECT_TRUE(cleanStatus_ == 0 || cleanStatus_ == 4) << clean_.Output();
         const Clock::duration took = Clock::now() - start;
         workTableSize_ = fs::file_size(clean_.Exchange() / "in_arch" / "Feladas.dbf");
         return took;
@@ -206,12 +191,16 @@ protected:
             const pid_t pid = stopped_.Start(type);
             const bool hit = stop(pid);
             const int status = Site::Wait(pid);
-            if (!hit || status == 0) continue; // the run ended before the stop came
+            // The run ended before the stop came.
+            if (!hit || status == 0 || status == cleanStatus_) continue;
             ++stopped;
             EXPECT_EQ(status, stoppedStatus) << stopped_.Output();
         }
         EXPECT_EQ(stopped, kills) << "runs ended before they could be stopped";
-        EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
+        // The run that ends the file says what the clean one said, unless a stopped run had
+        // already archived it.
+        const int last = stopped_.Run(type);
+        EXPECT_TRUE(last == cleanStatus_ || last == 0) << stopped_.Output();
         // A run with nothing left to do finds nothing.
         EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
 
@@ -225,6 +214,7 @@ protected:
     }
 
     Site clean_, stopped_;
+    int cleanStatus_ = 0;
     std::uintmax_t workTableSize_ = 0;
     std::mt19937 random_{std::random_device{}()};
 };
@@ -236,14 +226,15 @@ TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
     const Clock::duration took = Reference("SZLA1", write);
     write(stopped_.Exchange());
     const int kills = 8 * KillFactor();
-    // Each run gets about its share of the whole, so the stops fall all over the table.
+    // Each run is killed within its share of a clean run's time: together they reach about half
+    // way, so that a machine faster than at the reference run still leaves rows for every kill.
     StopAndCompare(
-        "SZLA1", kills, [&](pid_t pid) { return KillAfter(pid, 2 * took / kills, SIGKILL); }, 137);
+        "SZLA1", kills, [&](pid_t pid) { return KillAfter(pid, took / kills, SIGKILL); }, 137);
 }
 
 TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
-        MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 2000);
+        MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 1000);
     };
     const Clock::duration took = Reference("BANK1", write);
     write(stopped_.Exchange());
@@ -253,14 +244,14 @@ TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
         "BANK1", kills,
         [&](pid_t pid) {
             return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
-                             : KillAfter(pid, 2 * took / kills, SIGKILL);
+                             : KillAfter(pid, took / kills, SIGKILL);
         },
         137);
 }
 
 TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
-        MixedInputs::WritePayroll(exchange / "FKBER.DBF", 2000);
+        MixedInputs::WritePayroll(exchange / "FKBER.DBF", 1000);
     };
     const Clock::duration took = Reference("FKBER", write);
     write(stopped_.Exchange());
@@ -270,7 +261,7 @@ TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
         "FKBER", kills,
         [&](pid_t pid) {
             return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
-                             : KillAfter(pid, 2 * took / kills, SIGKILL);
+                             : KillAfter(pid, took / kills, SIGKILL);
         },
         137);
 }
@@ -287,6 +278,39 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
         "SZLA1", 4,
         [&](pid_t pid) { return KillAfter(pid, took / 3, run++ % 2 ? SIGINT : SIGTERM); }, 3);
     EXPECT_NE(stopped_.Output().find("the next run continues after row"), std::string::npos);
+}
+
+// Runs started together, reaching one server database: on one exchange folder only one of them
+// works and the other touches nothing; a second folder with the same content does not post it
+// again. The database ends as after one clean run.
+TEST_F(Interruption, RunsStartedTogetherPostEveryRowOnce) {
+    if (const std::string missing = TestServer::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
+    const Writer write = [](const fs::path& exchange) {
+        MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 600);
+    };
+    Reference("SZLA1", write);
+    TestDatabase shared("race-" + std::to_string(::getpid()) + ".fdb");
+    MixedInputs::LoadReference(shared);
+    Site one(shared), other(shared);
+    write(one.Exchange());
+    write(other.Exchange());
+    const pid_t runs[] = {one.Start("SZLA1"), one.Start("SZLA1"), other.Start("SZLA1")};
+    int posted = 0;
+    for (pid_t pid : runs) {
+        const int status = Site::Wait(pid);
+        // The run that posts ends as the clean one did (4: the table's refused vouchers).
+        EXPECT_TRUE(status == cleanStatus_ || status == 1) << status;
+        posted += status == cleanStatus_;
+    }
+    EXPECT_EQ(posted, 1) << one.Output() << other.Output();
+    const std::string busy = "Another import is running on the exchange folder";
+    EXPECT_NE(one.Output().find(busy), std::string::npos) << one.Output();
+    EXPECT_EQ(one.Output().find(busy), one.Output().rfind(busy));
+    EXPECT_NE(fs::exists(one.Exchange() / "in_arch" / "OK_feladas01.dbf"),
+              fs::exists(other.Exchange() / "in_arch" / "OK_feladas01.dbf"));
+    shared.Db().Connect();
+    EXPECT_EQ(PostingSnapshot(shared), clean_.Contents());
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 // the bookkeeping tables cannot be made.
 #include "app/BatchRunner.h"
 #include "platform/FolderLock.h"
+#include "tests/support/DatabaseTest.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Ledger : public ::testing::Test {
+class Ledger : public DatabaseTest {
 protected:
     static void SetUpTestSuite() {
-        database_ = new TestDatabase;
-        database_->Execute("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
-                           "insert into FOKONYV values ('5211','X','Y',2012,'Anyag');");
+        CreateDatabase("insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');"
+                       "insert into FOKONYV values ('5211','X','Y',2012,'Anyag');");
     }
-    static void TearDownTestSuite() { delete database_; }
 
     // Stops the run when it asks for the stopAt-th time (0: never).
     int Run(std::vector<std::string> args, int stopAt = 0) {
@@ -53,7 +51,7 @@ protected:
                               {"KELTE", "20120110"}});
         writer.Save(dir / name);
     }
-    virtual TestDatabase& Db() const { return *database_; }
+    static TestDatabase& Db() { return *db_; }
     int Headers(const std::string& prefix) const {
         return std::stoi(Db().QueryValue("select count(*) from FEJLEC where FE_BIZONYLAT "
                                          "starting with '" +
@@ -62,7 +60,6 @@ protected:
     bool Exists(const std::string& name) const { return fs::exists(dir / name); }
     std::string Said() const { return out.str() + err.str(); }
 
-    inline static TestDatabase* database_ = nullptr;
     TempDir dir;
     std::string connection; // connection lines of the parameters file
     std::ostringstream out, err;
@@ -179,7 +176,6 @@ TEST_F(Ledger, AFolderHeldOrUnlockableIsLeftAlone) {
 class LedgerUnavailable : public Ledger {
 protected:
     static void SetUpTestSuite() {
-        clerkDatabase_ = new TestDatabase;
         std::string grants = "drop table INZ_ROW; drop table INZ_FILE; commit;"
                              "insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');";
         for (const char* table :
@@ -189,12 +185,8 @@ protected:
             grants += std::string("grant execute on procedure ") + procedure + " to CLERK;";
         for (const char* sequence : {"FE_ID_SEQ", "TE_ID_SEQ", "UG_ID_SEQ", "NA_NO_SEQ"})
             grants += std::string("grant usage on sequence ") + sequence + " to CLERK;";
-        clerkDatabase_->Execute(grants + "grant execute on function F_DATE to CLERK;");
+        CreateDatabase(grants + "grant execute on function F_DATE to CLERK;");
     }
-    static void TearDownTestSuite() { delete clerkDatabase_; }
-    TestDatabase& Db() const override { return *clerkDatabase_; }
-
-    inline static TestDatabase* clerkDatabase_ = nullptr;
 };
 
 TEST_F(LedgerUnavailable, ImportRunsAndSaysItCannotBeResumed) {

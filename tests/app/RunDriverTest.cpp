@@ -94,8 +94,13 @@ TEST_F(RunDriver, OneFileIsPostedArchivedAndLoggedWithoutQuestions) {
     EXPECT_TRUE(Exists("in_arch/OK_feladas1.dbf"));
     const std::string log = "feladas1.dbf\r\nOK - End of import\r\n\r\n";
     EXPECT_EQ(Archived("OK_feladas1.dbf.log"), log);
-    EXPECT_EQ(view.Log, log);
     EXPECT_EQ(form.Memo2, log);
+    // The pane adds the file's counts under its log.
+    EXPECT_EQ(view.Log.rfind(log + "Rows: 2 read, 2 posted (0 with findings), 0 rejected\r\n"
+                                   "Created: 1 voucher, 0 customers, ",
+                             0),
+              0u)
+        << view.Log;
     EXPECT_TRUE(view.WorkList.empty());
     EXPECT_TRUE(view.ButtonsEnabled);
     EXPECT_EQ(view.Calls.front(), "SetButtonsEnabled(0)");
@@ -130,7 +135,7 @@ TEST_F(RunDriver, TwoFilesAnsweredYesPostBothInListOrderThenSayTheEnd) {
     view.DialogAnswers = {1};
     form.Button1Click(&form.Button1);
 
-    EXPECT_EQ(DialogTexts().back(), "OK - End of import");
+    EXPECT_EQ(text::SplitLines(DialogTexts().back()).front(), "OK - End of import");
     EXPECT_EQ(view.Dialogs.size(), 2u);
     EXPECT_EQ(Headers("Y1"), 1);
     EXPECT_EQ(Headers("Y2"), 1);
@@ -217,7 +222,7 @@ TEST_F(RunDriver, UnreachableDatabaseSendsEveryHandledFileToTheErrorPath) {
     EXPECT_TRUE(Exists("in_arch/Err_feladas2.dbf"));
     EXPECT_NE(Archived("Err_feladas1.dbf.log").find("such.fdb"), std::string::npos);
     EXPECT_EQ(form.LastRun().FilesFailed, 2);
-    EXPECT_EQ(DialogTexts().back(), "OK - End of import");
+    EXPECT_EQ(text::SplitLines(DialogTexts().back()).front(), "OK - End of import");
 }
 
 TEST_F(RunDriver, EmptyWorkListEndsTheRunWithItsMessage) {
@@ -267,4 +272,29 @@ TEST_F(RunDriver, PostedInputThatCannotBeArchivedIsNotLeftToBePostedAgain) {
     EXPECT_NE(view.Dialogs[0].Text.find("was posted, but could not be moved"), std::string::npos);
     EXPECT_NE(Archived("Err_feladas1.dbf.log").find("must not be imported again"),
               std::string::npos);
+}
+
+TEST_F(RunDriver, TheWindowAsksBeforePostingContentAgainAndNoIsTheFirstAnswer) {
+    WriteWorkTable();
+    WriteTable("feladas1.dbf", {Posting("AGAIN")});
+    List();
+    form.Button1Click(&form.Button1);
+    ASSERT_EQ(Headers("AGAIN"), 1);
+
+    fs::copy_file(dir / "in_arch" / "OK_feladas1.dbf", dir / "feladas2.dbf");
+    List();
+    form.Button1Click(&form.Button1);
+    ASSERT_FALSE(view.Dialogs.empty());
+    const auto question = view.Dialogs.end() - 2; // then the refusal
+    EXPECT_EQ(question->Buttons, "&Nem;&Igen");
+    EXPECT_NE(question->Text.find(" as feladas1.dbf. Post it again?"), std::string::npos);
+    EXPECT_EQ(form.LastRun().FilesRefused, 1);
+    EXPECT_EQ(Headers("AGAIN"), 1);
+
+    fs::rename(dir / "in_arch" / "Err_feladas2.dbf", dir / "feladas2.dbf");
+    List();
+    view.DialogAnswers = {2};
+    form.Button1Click(&form.Button1);
+    EXPECT_EQ(form.LastRun().FilesPosted, 1);
+    EXPECT_EQ(Headers("AGAIN"), 2);
 }

@@ -47,10 +47,12 @@ TEST_F(Startup, NoArgumentOrMissingFileCloses) {
     EXPECT_EQ(second.FormActivate({"d:\\x\\p.txt"}), TF_IN::StartResult::Closed);
     EXPECT_EQ(view.MessageBoxes.back(),
               W1250("ParametersFile error! A(z) c:\\x\\p.txt file nem létezik!"));
+    // Any other argument is relative to the working folder, not cut after its third character.
     TF_IN third(view);
     third.FormActivate({"p.txt"});
-    EXPECT_EQ(view.MessageBoxes.back(),
-              W1250("ParametersFile error! A(z) c:\\xt file nem létezik!"));
+    EXPECT_EQ(view.MessageBoxes.back(), W1250("ParametersFile error! A(z) ") +
+                                            std::filesystem::current_path().string() +
+                                            W1250("/p.txt file nem létezik!"));
 }
 
 TEST_F(Startup, ShortFileReportsTheMissingLineAndStops) {

@@ -9,54 +9,21 @@
 #include "db/TEQuery.h"
 #include "platform/Text.h"
 #include "tests/support/TestDatabase.h"
+#include "tests/support/TestServer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
-
 namespace {
 
-// The server's settings: from the environment, else from the file the start script writes.
-std::map<std::string, std::string> ServerSettings() {
-    std::map<std::string, std::string> settings;
-    std::ifstream in("/tmp/inzefor-fbserver.env");
-    for (std::string line; std::getline(in, line);) {
-        size_t eq = line.find('=');
-        if (eq != std::string::npos) settings[line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    for (const char* name : {"INZEFOR_FB_SERVER_DIR", "INZEFOR_FB_PASSWORD"})
-        if (const char* value = std::getenv(name)) settings[name] = value;
-    return settings;
-}
-
-bool ServerListening() {
-    IBDatabase probe("Probe");
-    probe.DatabaseName = "localhost:/nonexistent/probe.fdb";
-    probe.Params = {"user_name=SYSDBA", "password=x", "connect_timeout=3"};
-    try {
-        probe.Connect();
-    } catch (const DbError& e) {
-        // Refused: nobody listens. Anything else came from a server.
-        return std::string(e.what()).find("connection refused") == std::string::npos &&
-               std::string(e.what()).find("Unable to complete network request") ==
-                   std::string::npos;
-    }
-    return true;
-}
-
 TEST(ServerTest, QueriesAndProceduresOverTcp) {
-    std::map<std::string, std::string> settings = ServerSettings();
-    if (settings["INZEFOR_FB_SERVER_DIR"].empty())
-        GTEST_SKIP() << "no Firebird server: run scripts/start-fbserver.sh start";
-    if (!ServerListening()) GTEST_SKIP() << "no Firebird server listens on localhost:3050";
+    if (const std::string missing = TestServer::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
 
     IBDatabase db("DB1");
     IBTransaction tr(db, "TR1");
-    db.DatabaseName = "localhost:" + settings["INZEFOR_FB_SERVER_DIR"] + "/server-test.fdb";
-    db.Params = {"user_name=SYSDBA", "password=" + settings["INZEFOR_FB_PASSWORD"],
-                 "lc_ctype=WIN1250", "set_db_charset=WIN1250"};
+    db.DatabaseName = TestServer::DatabaseName("server-test.fdb");
+    db.Params = {"user_name=SYSDBA", "password=" + TestServer::Password(), "lc_ctype=WIN1250",
+                 "set_db_charset=WIN1250"};
     db.CreateDatabase();
     struct Drop {
         IBDatabase& db;

@@ -141,6 +141,10 @@ TEST_F(PostingEngineTest, DuplicateVouchersAreFlaggedInBookVOnly) {
               "?Dupla?(SZLA-A1) megj|(SZLA-A1/2) megj|(SZLA-A1/3) megj|(SZLA-A1/4) megj|"
               "(SZLA-A1/5) megj|(SZLA-A1/6) megj|?Dupla?(SZLA-A1) megj|?Dupla?(SZLA-A1) megj");
     EXPECT_EQ(Value("select max(FE_ERR) from FEJLEC"), "0");
+    std::string named;
+    for (const PostingNotes::Row& row : Engine.Notes().Duplicates)
+        named += std::to_string(row.Number) + ":" + row.Voucher + " ";
+    EXPECT_EQ(named, "1:D100 7:D300 8: ");
 }
 
 TEST_F(PostingEngineTest, ARowLockedByAnotherAttachmentFailsAloneAndTheNextGoesOn) {

@@ -155,3 +155,18 @@ void MixedInputs::WritePayroll(const std::filesystem::path& path, long records) 
     }
     writer.Save(path);
 }
+
+PostingCounts MixedInputs::Stored(TestDatabase& db, long rows) {
+    auto count = [&db](const std::string& sql) { return std::stoi(db.QueryValue(sql)); };
+    PostingCounts c;
+    c.RowsPosted = count("select count(*) from TETEL");
+    c.RowsRejected = static_cast<int>(rows) - c.RowsPosted;
+    c.RowsFlagged = count("select count(*) from TETEL t join FEJLEC f on f.FE_ID = t.TE_FE_ID "
+                          "where iif(t.TE_ID = (select min(x.TE_ID) from TETEL x "
+                          "where x.TE_FE_ID = t.TE_FE_ID), f.FE_ERR <> 0, "
+                          "t.TE_ERR <> 0 or coalesce(t.TE_ERROR, '') <> '')");
+    c.VouchersCreated = count("select count(*) from FEJLEC");
+    c.CustomersCreated = count("select count(*) from UGYFEL") - 1000;
+    c.JournalsCreated = count("select count(*) from NAPLO");
+    return c;
+}

@@ -2,6 +2,7 @@
 
 #include "db/IBQuery.h"
 #include "platform/Text.h"
+#include "tests/support/TestServer.h"
 
 #include <fstream>
 #include <sstream>
@@ -16,10 +17,22 @@ bool StartsWithWord(const std::string& upper, const std::string& word) {
 
 } // namespace
 
-TestDatabase::TestDatabase(bool applySchema, Writes writes, const std::string& name,
-                           const std::string& password)
-    : path_(name.empty() ? (dir_.Path() / "test.fdb").string() : name), db_("DB1"), tr_(db_, "TR1"),
-      setup_(db_, "TRSETUP") {
+TestDatabase::TestDatabase(bool applySchema, Writes writes, const std::filesystem::path& folder)
+    : path_(((folder.empty() ? dir_.Path() : folder) / "test.fdb").string()), db_("DB1"),
+      tr_(db_, "TR1"), setup_(db_, "TRSETUP") {
+    Create("masterkey", writes, applySchema);
+}
+
+TestDatabase::TestDatabase(const std::string& serverFileName)
+    : TestDatabase(TestServer::DatabaseName(serverFileName), TestServer::Password(),
+                   Writes::Cached) {}
+
+TestDatabase::TestDatabase(const std::string& name, const std::string& password, Writes writes)
+    : path_(name), db_("DB1"), tr_(db_, "TR1"), setup_(db_, "TRSETUP") {
+    Create(password, writes, true);
+}
+
+void TestDatabase::Create(const std::string& password, Writes writes, bool applySchema) {
     db_.DatabaseName = path_;
     db_.Params = {"user_name=SYSDBA", "password=" + password,
                   "lc_ctype=WIN1250", "set_db_charset=WIN1250",

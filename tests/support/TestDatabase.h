@@ -20,17 +20,20 @@ class TestDatabase {
 public:
     // Creates the database and applies the schema; Db() stays connected, Tr() idle.
     // Writes are not forced to disk, as a test needs no durability against a power cut; a
-    // benchmark asks for them, as a real database has them.
-    // name: where to create it instead, for instance "host:path" on a server, whose SYSDBA
-    // password is given.
+    // benchmark asks for them, as a real database has them. The file goes into a folder of its
+    // own unless one is given (a small file system that fills, say).
     enum class Writes { Cached, Forced };
     explicit TestDatabase(bool applySchema = true, Writes writes = Writes::Cached,
-                          const std::string& name = {}, const std::string& password = "masterkey");
+                          const std::filesystem::path& folder = {});
+    // A database of the test server (TestServer), as a site with a database server has one.
+    explicit TestDatabase(const std::string& serverFileName);
+    // A database by its full name ("host:path" on a server), whose SYSDBA password is given.
+    TestDatabase(const std::string& name, const std::string& password, Writes writes);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
 
-    // The database's name (for a plain path the embedded engine opens it in-process).
+    // The database file (a plain path: the embedded engine opens it in-process).
     const std::string& Path() const { return path_; }
     const TempDir& Folder() const { return dir_; }
     // The connection ("DB1") and its transaction ("TR1") for the code under test.
@@ -51,6 +54,8 @@ public:
     static std::string SchemaScript();
 
 private:
+    void Create(const std::string& password, Writes writes, bool applySchema);
+
     TempDir dir_;
     std::string path_;
     IBDatabase db_;

@@ -16,6 +16,7 @@ namespace {
 
 struct Seen {
     QString Caption, Prompt, Initial;
+    int Width = 0, CaptionWidth = 0, PromptWidth = 0;
 };
 
 // Once the input box is up: note what it shows, type answer (if any) and press Enter or Escape.
@@ -23,7 +24,12 @@ void AnswerNextBox(Seen& seen, const QString* answer, bool ok) {
     DialogAnswers::Queue([&seen, answer, ok](QDialog& dialog) {
         auto* box = qobject_cast<QInputDialog*>(&dialog);
         ASSERT_NE(box, nullptr);
-        seen = {box->windowTitle(), box->labelText(), box->textValue()};
+        seen = {box->windowTitle(),
+                box->labelText(),
+                box->textValue(),
+                box->width(),
+                box->fontMetrics().horizontalAdvance(box->windowTitle()),
+                box->fontMetrics().horizontalAdvance(box->labelText())};
         auto* edit = box->findChild<QLineEdit*>();
         ASSERT_NE(edit, nullptr);
         if (answer) {
@@ -47,6 +53,9 @@ TEST(InputBoxTest, OkTakesTheAnswerAndCancelKeepsTheValue) {
     EXPECT_EQ(seen.Caption, QString::fromUtf8("Mely évbe tölti "));
     EXPECT_EQ(seen.Prompt, QString::fromUtf8("Évszám pl 2012 "));
     EXPECT_EQ(seen.Initial, "2012");
+    // The title bar has room for the whole caption beside its buttons, the prompt for itself.
+    EXPECT_GE(seen.Width, seen.CaptionWidth + 150);
+    EXPECT_GE(seen.Width, seen.PromptWidth);
 
     AnswerNextBox(seen, &typed, false);
     value = "2012";

@@ -2,7 +2,10 @@
 
 #include "app/ImportType.h"
 #include "platform/Text.h"
+#include "tests/support/DbfWriter.h"
+#include "tests/support/MixedInputs.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestDatabase.h"
 #include "tests/ui/QtApp.h"
 #include "ui/DialogAnswers.h"
 #include "ui/TEMsg.h"
@@ -11,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -60,10 +64,12 @@ protected:
     std::string Exchange() const { return (dir / "exchange").string() + "/"; }
     void Touch(const std::string& name) const { dir.Write("exchange/" + name, "x"); }
     // Writes a parameters file of four lines and returns the argument naming it.
-    std::string Params(const std::string& databaseText, const std::string& runWord) const {
+    std::string Params(const std::string& databaseText, const std::string& runWord,
+                       const std::string& database = {}) const {
         return dir
-            .Write("run.txt", databaseText + "\r\n  " + Exchange() + "  \r\n " + Exchange() +
-                                  "none.fdb \r\n" + runWord + "\r\n")
+            .Write("run.txt", databaseText + "\r\n  " + Exchange() + "  \r\n " +
+                                  (database.empty() ? Exchange() + "none.fdb" : database) +
+                                  " \r\n" + runWord + "\r\n")
             .string();
     }
     // Shows the window and waits until its start-up has shown the exchange folder.
@@ -107,6 +113,7 @@ TEST_F(MainWindowTest, ShowsEveryElementWithItsCaption) {
     EXPECT_EQ(Find<QLabel>(window, "Label1")->font().family(), "Arial Narrow");
     EXPECT_EQ(Find<QPushButton>(window, "Button1")->text(), "I&MPORT");
     EXPECT_EQ(Find<QPushButton>(window, "Button2")->text(), QString::fromUtf8("&Kilépés"));
+    EXPECT_EQ(Find<QPushButton>(window, "Button3")->text(), QString::fromUtf8("&Ellenőrzés"));
     EXPECT_TRUE(Find<QLabel>(window, "Label5")->parent() == Find<QWidget>(window, "Shape1"));
     EXPECT_NE(Find<QProgressBar>(window, "PB1"), nullptr);
 
@@ -227,6 +234,44 @@ TEST_F(MainWindowTest, MissingArgumentOrFileIsReportedAndClosesTheWindow) {
                         QString::fromUtf8(" file nem létezik!"));
 }
 
+TEST_F(MainWindowTest, ARunNamesItsFileOnTheBarAndInThePaneThenShowsWhatItDid) {
+    TestDatabase db;
+    MixedInputs::LoadReference(db);
+    DbfWriter::CreatePostingTable(dir / "exchange" / "in_arch" / "Feladas.dbf");
+    MixedInputs::WritePostingTable(dir / "exchange" / "feladas1.dbf", 200);
+    MainWindow window({Params("Demo", "x", db.Path())});
+    Start(window);
+
+    QString pane, bar;
+    // The year question comes once the file is open.
+    DialogAnswers::Queue([&](QDialog& dialog) {
+        ASSERT_NE(qobject_cast<QInputDialog*>(&dialog), nullptr);
+        pane = Find<QPlainTextEdit>(window, "Memo2")->toPlainText();
+        bar = Find<QProgressBar>(window, "PB1")->text();
+        qobject_cast<QInputDialog*>(&dialog)->accept();
+    });
+    QTest::mouseClick(Find<QPushButton>(window, "Button1"), Qt::LeftButton);
+
+    EXPECT_EQ(pane, "feladas1.dbf");
+    EXPECT_EQ(bar, "file 1/1 feladas1.dbf  row 1/200");
+    const PostingCounts stored = MixedInputs::Stored(db, 200);
+    ASSERT_GT(stored.RowsRejected, 0);
+    const QString log = Find<QPlainTextEdit>(window, "Memo2")->toPlainText();
+    EXPECT_TRUE(log.startsWith("feladas1.dbf\nOK - End of import\n\nErrRec")) << log.toStdString();
+    const QString counts = QString("\nRows: %1 read, %2 posted (%3 with findings), %4 rejected\n"
+                                   "Created: %5 vouchers, %6 customers, %7 journals (")
+                               .arg(stored.RowsRead())
+                               .arg(stored.RowsPosted)
+                               .arg(stored.RowsFlagged)
+                               .arg(stored.RowsRejected)
+                               .arg(stored.VouchersCreated)
+                               .arg(stored.CustomersCreated)
+                               .arg(stored.JournalsCreated);
+    EXPECT_TRUE(log.contains(counts)) << log.toStdString() << "\n" << counts.toStdString();
+    // Afterwards the bar is empty again.
+    EXPECT_EQ(Find<QProgressBar>(window, "PB1")->text(), "");
+}
+
 TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
     MainWindow window({Params("Demo", "x")});
     Start(window);
@@ -238,7 +283,8 @@ TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
     QString first, second;
     DialogAnswers::Queue([&](QDialog& dialog) {
         first = DialogText(dialog);
-        lockedDuringRun = !import->isEnabled() && !quit->isEnabled() && !types->isEnabled();
+        lockedDuringRun = !import->isEnabled() && !quit->isEnabled() && !types->isEnabled() &&
+                          !Find<QPushButton>(window, "Button3")->isEnabled();
         busyDuringRun = QApplication::overrideCursor() &&
                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
         window.close();
