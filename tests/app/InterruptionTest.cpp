@@ -281,8 +281,9 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
 }
 
 // Runs started together, reaching one server database: on one exchange folder only one of them
-// works and the other touches nothing; a second folder with the same content does not post it
-// again. The database ends as after one clean run.
+// works; a second folder with the same content does not post it again. Which run waits for which
+// is up to the machine: one that finds the folder or the content taken leaves it alone, one that
+// starts after the posting finds nothing to do. The database ends as after one clean run.
 TEST_F(Interruption, RunsStartedTogetherPostEveryRowOnce) {
     if (const std::string missing = TestServer::Missing(); !missing.empty())
         GTEST_SKIP() << missing;
@@ -300,13 +301,19 @@ TEST_F(Interruption, RunsStartedTogetherPostEveryRowOnce) {
     for (pid_t pid : runs) {
         const int status = Site::Wait(pid);
         // The run that posts ends as the clean one did (4: the table's refused vouchers).
-        EXPECT_TRUE(status == cleanStatus_ || status == 1) << status;
+        EXPECT_TRUE(status == cleanStatus_ || status == 1 || status == 0) << status;
         posted += status == cleanStatus_;
     }
-    EXPECT_EQ(posted, 1) << one.Output() << other.Output();
-    const std::string busy = "Another import is running on the exchange folder";
-    EXPECT_NE(one.Output().find(busy), std::string::npos) << one.Output();
-    EXPECT_EQ(one.Output().find(busy), one.Output().rfind(busy));
+    const std::string outputs = one.Output() + other.Output();
+    EXPECT_EQ(posted, 1) << outputs;
+    // The runs that do not post say why.
+    const auto said = [&](const std::string& text) {
+        return outputs.find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(said("Another import is running on the exchange folder") ||
+                said("is being posted by another import") || said("it is not posted again") ||
+                said("Nincs átveendő állomány!"))
+        << outputs;
     EXPECT_NE(fs::exists(one.Exchange() / "in_arch" / "OK_feladas01.dbf"),
               fs::exists(other.Exchange() / "in_arch" / "OK_feladas01.dbf"));
     shared.Db().Connect();
