@@ -191,7 +191,7 @@ void PostingEngine::PostRow() {
         throw;
     } catch (const std::exception& e) {
         if (DbError::ReachesDatabase(e)) {
-            RollBackRow();
+            RollBackRow(e.what());
             throw PostingStopped(e.what(), progress_.RowsDone, false);
         }
         RejectRow(e.what());
@@ -299,10 +299,12 @@ void PostingEngine::CommitRow() {
     if (checking_)
         TR1_.ExecuteImmediate(std::string("RELEASE SAVEPOINT ") + kRowSavepoint);
     else if (TR1_.InTransaction())
-        TR1_.Commit();
+        // Commits the row as a commit does, and starts the next row's transaction in the same
+        // call: over a network that is one round trip a row less.
+        TR1_.CommitRetaining();
 }
 
-void PostingEngine::RollBackRow() {
+void PostingEngine::RollBackRow(const std::string& cause) {
     journals_.RowRolledBack();
     if (!TR1_.InTransaction()) return;
     try {
@@ -313,8 +315,9 @@ void PostingEngine::RollBackRow() {
     } catch (const std::exception& e) {
         // Without a clean rollback the row's writes may still be pending: going on could commit
         // them with the next row.
-        throw PostingStopped("Rollback of row " + std::to_string(rowNumber_) +
-                                 " failed: " + e.what(),
+        // The cause, when there is one, is what the user must read first.
+        throw PostingStopped((cause.empty() ? "" : cause + "\n") + "Rollback of row " +
+                                 std::to_string(rowNumber_) + " failed: " + e.what(),
                              progress_.RowsDone, false);
     }
 }

@@ -75,8 +75,9 @@ private:
     // The row's transaction, or in a check its savepoint.
     void BeginRow();
     void CommitRow();
-    // Rolls the row back; a failure of the rollback reaches the database.
-    void RollBackRow();
+    // Rolls the row back; a failure of the rollback reaches the database, and names the cause of
+    // the rollback when given.
+    void RollBackRow(const std::string& cause = {});
     std::string ErrorRecord(const std::string& message) const;
     void RejectRow(const std::string& message);
 
