@@ -1,6 +1,7 @@
-// A stopped run never loses or doubles a row: the real console runner is killed at random points
-// and run again until a run ends, and then the database, the archive and the run logs equal those
-// of one uninterrupted run of the same input. INZEFOR_KILL_POINTS=N multiplies the kills.
+// A stopped run never loses or doubles a row: the real console runner, on a terminal so that it
+// shows which row it posts, is killed at random rows and run again until a run ends, and then the
+// database, the archive and the run logs equal those of one uninterrupted run of the same input.
+// INZEFOR_KILL_POINTS=N multiplies the kills.
 #include "platform/ContentKey.h"
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
@@ -12,33 +13,50 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
+#include <poll.h>
+#include <pty.h>
 #include <random>
 #include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
-#include <thread>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 int KillFactor() {
     const char* factor = std::getenv("INZEFOR_KILL_POINTS");
     return factor && std::atoi(factor) > 0 ? std::atoi(factor) : 1;
 }
+
+// What a run's progress line says: "file 1/2 NAME  row R/N".
+struct Progress {
+    std::string Name;
+    int Row = 0;
+    int Rows = 0;
+
+    bool Read(const std::string& line) {
+        const std::size_t name = line.find(' ', 5), row = line.rfind("  row ");
+        if (!line.starts_with("file ") || name == std::string::npos || row == std::string::npos ||
+            row < name)
+            return false;
+        Name = line.substr(name + 1, row - name - 1);
+        return std::sscanf(line.c_str() + row, "  row %d/%d", &Row, &Rows) == 2;
+    }
+};
 
 // An exchange folder run by the console runner as a scheduled job would run it, with an
 // embedded database of its own or one that several sites share on the test server.
@@ -57,25 +75,59 @@ public:
     fs::path Exchange() const { return dir_ / "exchange"; }
 
     pid_t Start(const std::string& type) {
-        const std::string params = dir_.Write("params" + std::to_string(++starts_) + ".txt",
-                                              "Interrupted site\r\n" + Exchange().string() +
-                                                  "/\r\n" + db_.Path() + "\r\n\r\n" + connection_)
-                                       .string();
+        Command command = Prepared(type);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const std::string out = (dir_ / "runs.out").string();
         posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const std::string typeArg = "--type=" + type;
-        const char* argv[] = {INZEFOR_BATCH, typeArg.c_str(), "--year=2012", params.c_str(),
-                              nullptr};
         pid_t pid = 0;
-        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr,
-                                   const_cast<char* const*>(argv), environ);
+        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr, command.Argv(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) throw std::runtime_error("cannot start " + std::string(INZEFOR_BATCH));
         return pid;
+    }
+
+    // Runs on a terminal of its own, as an operator starts it, so that its progress line says
+    // which file and row it is at. `watch` is told each progress line and about every
+    // millisecond between them; what the run prints goes to the output. Returns as Wait.
+    using Watch = std::function<void(pid_t pid, const Progress& at)>;
+    int RunOnTerminal(const std::string& type, const Watch& watch) {
+        Command command = Prepared(type);
+        termios raw{};
+        cfmakeraw(&raw);
+        int terminal = -1;
+        const pid_t pid = forkpty(&terminal, nullptr, &raw, nullptr);
+        if (pid < 0) throw std::runtime_error("cannot open a terminal");
+        if (pid == 0) {
+            execve(INZEFOR_BATCH, command.Argv(), environ);
+            _exit(127);
+        }
+        std::ofstream out(dir_ / "runs.out", std::ios::binary | std::ios::app);
+        Progress at;
+        std::string line;
+        for (;;) {
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 1) > 0) {
+                char buffer[4096];
+                const ssize_t got = read(terminal, buffer, sizeof buffer);
+                // The terminal reports an error once the run has closed its side.
+                if (got <= 0) break;
+                out.write(buffer, got);
+                for (char c : std::string_view(buffer, static_cast<std::size_t>(got))) {
+                    if (c != '\r' && c != '\n') {
+                        line += c;
+                        continue;
+                    }
+                    if (at.Read(line)) watch(pid, at);
+                    line.clear();
+                }
+            }
+            watch(pid, at);
+        }
+        close(terminal);
+        return Wait(pid);
     }
 
     // The exit status, or 128 + the signal that ended it.
@@ -123,6 +175,30 @@ public:
     }
 
 private:
+    // The runner's arguments and the array of pointers to them that a new process takes, made
+    // before a fork: the child of a process with threads must not allocate.
+    struct Command {
+        explicit Command(std::vector<std::string> args) : Args(std::move(args)) {
+            for (std::string& arg : Args)
+                Pointers.push_back(arg.data());
+            Pointers.push_back(nullptr);
+        }
+        Command(const Command&) = delete;
+        Command& operator=(const Command&) = delete;
+        char* const* Argv() { return Pointers.data(); }
+
+        std::vector<std::string> Args;
+        std::vector<char*> Pointers;
+    };
+
+    Command Prepared(const std::string& type) {
+        const std::string params = dir_.Write("params" + std::to_string(++starts_) + ".txt",
+                                              "Interrupted site\r\n" + Exchange().string() +
+                                                  "/\r\n" + db_.Path() + "\r\n\r\n" + connection_)
+                                       .string();
+        return Command({INZEFOR_BATCH, "--type=" + type, "--year=2012", params});
+    }
+
     void Prepare() {
         fs::create_directories(Exchange() / "in_arch");
         DbfWriter::CreatePostingTable(Exchange() / "in_arch" / "Feladas.dbf");
@@ -143,59 +219,61 @@ using Writer = std::function<void(const fs::path& exchange)>;
 class Interruption : public ::testing::Test {
 protected:
     // Runs the input once, uninterrupted, at a site of its own: what every stopped run is
-    // compared with. Returns how long the run took.
-    Clock::duration Reference(const std::string& type, const Writer& write) {
+    // compared with.
+    void Reference(const std::string& type, const Writer& write) {
         write(clean_.Exchange());
-        const auto start = Clock::now();
         // The mixed tables have vouchers the database refuses: their rows are rejected (4).
         cleanStatus_ = clean_.Run(type);
         EXPECT_TRUE(cleanStatus_ == 0 || cleanStatus_ == 4) << clean_.Output();
-        const Clock::duration took = Clock::now() - start;
         workTableSize_ = fs::file_size(clean_.Exchange() / "in_arch" / "Feladas.dbf");
-        return took;
     }
 
-    // Kills a run with signal once the work table a conversion fills has grown past a random
-    // share of its full size.
-    bool KillDuringConversion(pid_t pid, int signal) {
-        const std::uintmax_t at =
+    // How one run is stopped: watching it, it sends its signal once and says whether it has.
+    using Stop = std::function<bool(pid_t pid, const Progress& at)>;
+
+    // At a random row of each table the run shows, within its share of the rows from the one it
+    // starts at to the last, so that the `left` stops to come, this one included, and the run
+    // that ends the file find rows left.
+    Stop AtRandomRow(int signal, int left) {
+        const double share = 1.0 / (left + 1);
+        return [this, signal, share, name = std::string(), target = 0](pid_t pid,
+                                                                       const Progress& at) mutable {
+            if (at.Rows == 0) return false;
+            if (at.Name != name) {
+                name = at.Name;
+                target = std::uniform_int_distribution(
+                    at.Row, at.Row + static_cast<int>((at.Rows - at.Row) * share))(random_);
+            }
+            return at.Row >= target && kill(pid, signal) == 0;
+        };
+    }
+
+    // Once the work table a conversion fills has grown past a random share of its full size.
+    Stop DuringConversion(int signal) {
+        const std::uintmax_t size =
             workTableSize_ * std::uniform_real_distribution(0.1, 0.9)(random_);
         const fs::path work = stopped_.Exchange() / "in_arch" / "Feladas.dbf";
-        while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        return [this, signal, size, work](pid_t pid, const Progress&) {
             std::error_code ec;
-            if (fs::file_size(work, ec) >= at && !ec && fs::file_size(work, ec) < workTableSize_)
-                return kill(pid, signal) == 0;
-            std::this_thread::sleep_for(200us);
-        }
-        return false;
+            const std::uintmax_t now = fs::file_size(work, ec);
+            return !ec && now >= size && now < workTableSize_ && kill(pid, signal) == 0;
+        };
     }
 
-    // Kills a run with signal after a random time within window.
-    bool KillAfter(pid_t pid, Clock::duration window, int signal) {
-        const auto until =
-            Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                               window * std::uniform_real_distribution(0.0, 1.0)(random_));
-        while (Clock::now() < until) {
-            if (waitpid(pid, nullptr, WNOHANG) != 0) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return kill(pid, signal) == 0;
-    }
-
-    // Runs the stopped site again and again, each run stopped by the kill, until `kills` runs
-    // were stopped; then runs it to its end and compares it with the clean one.
-    void StopAndCompare(const std::string& type, int kills, const std::function<bool(pid_t)>& stop,
-                        int stoppedStatus) {
+    // Runs the stopped site again and again, each run stopped as `stop` says, told how many
+    // runs are stopped and how many are still to be, until `kills` runs were stopped; then runs
+    // it to its end and compares it with the clean one.
+    void StopAndCompare(const std::string& type, int kills,
+                        const std::function<Stop(int stopped, int left)>& stop, int stoppedStatus) {
         int stopped = 0;
         for (int attempt = 0; stopped < kills && attempt < 4 * kills; ++attempt) {
-            const pid_t pid = stopped_.Start(type);
-            const bool hit = stop(pid);
-            const int status = Site::Wait(pid);
-            // The run ended before the stop came, or a catchable signal came before the run
-            // could catch it: then it ended having done nothing at all.
-            if (!hit || status == 0 || status == cleanStatus_ || status == 128 + SIGTERM ||
-                status == 128 + SIGINT)
-                continue;
+            const Stop watch = stop(stopped, kills - stopped);
+            bool hit = false;
+            const int status = stopped_.RunOnTerminal(type, [&](pid_t pid, const Progress& at) {
+                if (!hit) hit = watch(pid, at);
+            });
+            // The run ended before the stop came.
+            if (!hit || status == 0 || status == cleanStatus_) continue;
             ++stopped;
             EXPECT_EQ(status, stoppedStatus) << stopped_.Output();
         }
@@ -226,28 +304,22 @@ TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 2000);
     };
-    const Clock::duration took = Reference("SZLA1", write);
+    Reference("SZLA1", write);
     write(stopped_.Exchange());
-    const int kills = 8 * KillFactor();
-    // Each run is killed within its share of a clean run's time: together they reach about half
-    // way, so that a machine faster than at the reference run still leaves rows for every kill.
     StopAndCompare(
-        "SZLA1", kills, [&](pid_t pid) { return KillAfter(pid, took / kills, SIGKILL); }, 137);
+        "SZLA1", 8 * KillFactor(), [&](int, int left) { return AtRandomRow(SIGKILL, left); }, 137);
 }
 
 TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 1000);
     };
-    const Clock::duration took = Reference("BANK1", write);
+    Reference("BANK1", write);
     write(stopped_.Exchange());
-    const int kills = 7 * KillFactor();
-    int run = 0;
     StopAndCompare(
-        "BANK1", kills,
-        [&](pid_t pid) {
-            return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
-                             : KillAfter(pid, took / kills, SIGKILL);
+        "BANK1", 7 * KillFactor(),
+        [&](int stopped, int left) {
+            return stopped < 2 ? DuringConversion(SIGKILL) : AtRandomRow(SIGKILL, left);
         },
         137);
 }
@@ -256,15 +328,12 @@ TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WritePayroll(exchange / "FKBER.DBF", 1000);
     };
-    const Clock::duration took = Reference("FKBER", write);
+    Reference("FKBER", write);
     write(stopped_.Exchange());
-    const int kills = 7 * KillFactor();
-    int run = 0;
     StopAndCompare(
-        "FKBER", kills,
-        [&](pid_t pid) {
-            return run++ < 2 ? KillDuringConversion(pid, SIGKILL)
-                             : KillAfter(pid, took / kills, SIGKILL);
+        "FKBER", 7 * KillFactor(),
+        [&](int stopped, int left) {
+            return stopped < 2 ? DuringConversion(SIGKILL) : AtRandomRow(SIGKILL, left);
         },
         137);
 }
@@ -274,12 +343,12 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 600);
     };
-    const Clock::duration took = Reference("SZLA1", write);
+    Reference("SZLA1", write);
     write(stopped_.Exchange());
-    int run = 0;
     StopAndCompare(
         "SZLA1", 4,
-        [&](pid_t pid) { return KillAfter(pid, took / 3, run++ % 2 ? SIGINT : SIGTERM); }, 3);
+        [&](int stopped, int left) { return AtRandomRow(stopped % 2 ? SIGINT : SIGTERM, left); },
+        3);
     EXPECT_NE(stopped_.Output().find("the next run continues after row"), std::string::npos);
 }
 
