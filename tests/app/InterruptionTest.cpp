@@ -341,7 +341,7 @@ TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
 // SIGTERM and SIGINT stop between rows: the run says so and exits 3, the next run goes on.
 TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
     const Writer write = [](const fs::path& exchange) {
-        MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 600);
+        MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 2000);
     };
     Reference("SZLA1", write);
     write(stopped_.Exchange());
