@@ -54,7 +54,8 @@ struct IBDatabase::Impl {
     // Declared before the attachment, so that it outlives it.
     FbHandle<IProvider> provider;
     FbHandle<IAttachment> attachment;
-    StatementCache statements;
+    long roundTrips = 0;
+    StatementCache statements{roundTrips};
     std::vector<IBTransaction*> transactions;
 };
 
@@ -134,6 +135,14 @@ IAttachment* IBDatabase::Attachment() const {
 
 StatementCache& IBDatabase::Statements() {
     return impl_->statements;
+}
+
+long IBDatabase::RoundTrips() const {
+    return impl_->roundTrips;
+}
+
+void IBDatabase::AddRoundTrips(long calls) {
+    impl_->roundTrips += calls;
 }
 
 void IBDatabase::AddTransaction(IBTransaction* transaction) {

@@ -47,6 +47,12 @@ public:
     // Prepared statements of this attachment, keyed by SQL text.
     StatementCache& Statements();
 
+    // Calls that reached the database since this object was made, counted as the network client
+    // makes them round trips (see PreparedStatement); connecting and disconnecting are not
+    // counted. The transactions and statements of this connection add theirs.
+    long RoundTrips() const;
+    void AddRoundTrips(long calls);
+
     // Transactions on this connection register themselves, so a disconnect can end them.
     void AddTransaction(IBTransaction* transaction);
     void RemoveTransaction(IBTransaction* transaction);

@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -48,6 +49,37 @@ bool Matches(const DbValue& value, const std::string& key, bool caseInsensitive,
     return false;
 }
 
+// A statement and its input values as one text; each value carries its kind and length, so
+// that no two different lists of values give the same text.
+std::string AnswerKey(const std::string& statement, const std::vector<const DbValue*>& inputs) {
+    std::string key = statement;
+    for (const DbValue* input : inputs) {
+        std::string value;
+        switch (input->GetKind()) {
+        case DbValue::Kind::Null:
+            break;
+        case DbValue::Kind::Text:
+            value = input->AsString();
+            break;
+        case DbValue::Kind::Integer:
+            value = std::to_string(input->AsInt64());
+            break;
+        case DbValue::Kind::Float:
+        case DbValue::Kind::DateTime: {
+            char exact[40];
+            std::snprintf(exact, sizeof exact, "%a", input->AsFloat());
+            value = exact;
+            break;
+        }
+        }
+        key.push_back('\0');
+        key += std::to_string(static_cast<int>(input->GetKind())) + std::to_string(value.size());
+        key.push_back(':');
+        key += value;
+    }
+    return key;
+}
+
 } // namespace
 
 IBQuery::IBQuery(IBDatabase& db, IBTransaction& tr, std::string name, Component* owner)
@@ -86,18 +118,33 @@ bool IBQuery::IsSelectStatement() {
 
 void IBQuery::Open() {
     if (active_) return;
+    std::vector<const DbValue*> inputs;
+    for (const std::string& name : markers_)
+        inputs.push_back(&params_.ParamByName(name).Value());
+    std::string key;
+    if (answers_) {
+        key = AnswerKey(statement_, inputs);
+        if (auto known = answers_->find(key); known != answers_->end()) {
+            Show(known->second);
+            return;
+        }
+    }
     EnsureReady();
     PreparedStatement& ps = db_.Statements().Get(db_.Attachment(), tr_.Handle(), statement_);
     if (!ps.HasOutput())
         throw DbError(Describe() +
                       ": the statement gives no result set to open: " + text::Trim(sql_.Text()));
-    std::vector<const DbValue*> inputs;
-    for (const std::string& name : markers_)
-        inputs.push_back(&params_.ParamByName(name).Value());
-    rows_ = ps.Fetch(tr_.Handle(), inputs);
+    Answer answer{ps.ColumnNames(), ps.Fetch(tr_.Handle(), inputs)};
+    if (answers_)
+        Show(answers_->emplace(key, std::move(answer)).first->second);
+    else
+        Show(std::move(answer));
+}
 
+void IBQuery::Show(Answer answer) {
+    rows_ = std::move(answer.Rows);
     fields_.clear();
-    for (const std::string& column : ps.ColumnNames()) {
+    for (const std::string& column : answer.Columns) {
         TField* field = nullptr;
         for (auto& f : allFields_)
             if (f->Name() == column) field = f.get();
@@ -250,5 +297,17 @@ void IBQuery::ExecSQL() {
     std::vector<const DbValue*> inputs;
     for (const std::string& name : markers_)
         inputs.push_back(&params_.ParamByName(name).Value());
-    rowsAffected_ = static_cast<int>(ps.Execute(tr_.Handle(), inputs));
+    rowsAffected_.reset();
+    lastRun_ = 0;
+    lastRun_ = ps.Execute(tr_.Handle(), inputs);
+}
+
+int IBQuery::RowsAffected() {
+    if (!rowsAffected_ && lastRun_) {
+        PreparedStatement* ps = db_.Statements().Find(statement_);
+        if (!ps || ps->LastRun() != lastRun_)
+            throw DbError(Describe() + ": the rows its last statement changed are no longer known");
+        rowsAffected_ = static_cast<int>(ps->AffectedRecords());
+    }
+    return rowsAffected_.value_or(0);
 }

@@ -7,7 +7,9 @@
 #include "db/TStrings.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IBDatabase;
@@ -15,6 +17,14 @@ class IBTransaction;
 
 class IBQuery : public TDataSet {
 public:
+    // What the database answered to an open: the names of its columns and its rows.
+    struct Answer {
+        std::vector<std::string> Columns;
+        std::vector<std::vector<DbValue>> Rows;
+    };
+    // Answers by statement and parameter values.
+    using Answers = std::unordered_map<std::string, Answer>;
+
     IBQuery(IBDatabase& db, IBTransaction& tr, std::string name = {}, Component* owner = nullptr);
     ~IBQuery() override;
 
@@ -35,6 +45,10 @@ public:
 
     // Does nothing when already open; fails on an empty text.
     void Open() override;
+    // While answers are given, Open asks the database only for a statement and parameter values
+    // it has no answer to yet, and adds the answer; otherwise it shows the one it has, without
+    // touching the database. nullptr (the default) asks the database every time.
+    void SetAnswers(Answers* answers) { answers_ = answers; }
     void Close() override;
     bool Active() const override { return active_; }
     bool First() override;
@@ -60,8 +74,10 @@ public:
 
     // Runs a statement without a result set; fails when the query is open or the text empty.
     void ExecSQL();
-    // Rows inserted, updated or deleted by the last ExecSQL.
-    int RowsAffected() const { return rowsAffected_; }
+    // Rows inserted, updated or deleted by the last ExecSQL (0 before the first), asked of the
+    // database the first time: a round trip that only callers who want the number pay. Throws
+    // when the statement has run again since, or was let go.
+    int RowsAffected();
 
     IBDatabase& Database() const { return db_; }
     IBTransaction& Transaction() const { return tr_; }
@@ -71,6 +87,7 @@ private:
     void EnsureReady();
     void CheckActive() const;
     void ShowRow();
+    void Show(Answer answer);
     std::string Describe() const;
 
     IBDatabase& db_;
@@ -88,5 +105,7 @@ private:
     // dangles; those not in the current result read as null.
     std::vector<std::unique_ptr<TField>> allFields_;
     std::vector<TField*> fields_;
-    int rowsAffected_ = 0;
+    long lastRun_ = 0; // of ExecSQL, see PreparedStatement::Execute
+    std::optional<int> rowsAffected_;
+    Answers* answers_ = nullptr;
 };

@@ -74,6 +74,7 @@ void IBTransaction::StartTransaction() {
     FbClient::Call([&](ThrowStatusWrapper& st) {
         FbHandle<IXpbBuilder> tpb =
             ParamBlock::Build(st, IXpbBuilder::TPB, kTpbNames, Params, Name);
+        db_.AddRoundTrips(1);
         impl_->handle.reset(db_.Attachment()->startTransaction(&st, tpb->getBufferLength(&st),
                                                                tpb->getBuffer(&st)));
     });
@@ -88,6 +89,7 @@ void IBTransaction::End(bool commit) {
     // A failed commit leaves the transaction to be rolled back by the caller. A failed rollback
     // (typically a lost connection) leaves a handle of no more use: it goes with the error.
     FbHandle<ITransaction> rollback = commit ? nullptr : std::move(impl_->handle);
+    db_.AddRoundTrips(1);
     FbClient::Call([&](ThrowStatusWrapper& st) {
         if (commit)
             impl_->handle->commit(&st);
@@ -108,6 +110,7 @@ void IBTransaction::Rollback() {
 void IBTransaction::CommitRetaining() {
     CheckDatabase();
     if (!InTransaction()) throw DbError(Name + ": no transaction is active");
+    db_.AddRoundTrips(1);
     FbClient::Call([&](ThrowStatusWrapper& st) { impl_->handle->commitRetaining(&st); });
 }
 
@@ -123,6 +126,7 @@ void IBTransaction::ExecuteImmediate(const std::string& sql) {
     CheckDatabase();
     if (!db_.Connected()) db_.Connect();
     if (!InTransaction()) StartTransaction();
+    db_.AddRoundTrips(1);
     FbClient::Call([&](ThrowStatusWrapper& st) {
         db_.Attachment()->execute(&st, impl_->handle.get(), 0, sql.c_str(), SQL_DIALECT_V6, nullptr,
                                   nullptr, nullptr, nullptr);

@@ -2,6 +2,7 @@
 
 #include "db/FbClient.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -45,8 +46,9 @@ struct PreparedStatement::Input {
 };
 
 PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* transaction,
-                                     const std::string& sql)
-    : attachment_(attachment), sql_(sql) {
+                                     const std::string& sql, long& roundTrips)
+    : attachment_(attachment), roundTrips_(roundTrips), sql_(sql) {
+    ++roundTrips_;
     FbClient::Call([&](ThrowStatusWrapper& st) {
         statement_.reset(attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
                                               IStatement::PREPARE_PREFETCH_METADATA));
@@ -261,6 +263,7 @@ DbValue PreparedStatement::ReadBlob(ITransaction* transaction, const void* blobI
     ISC_QUAD id;
     std::memcpy(&id, blobId, sizeof(id));
     std::string content;
+    roundTrips_ += 2;
     FbClient::Call([&](ThrowStatusWrapper& st) {
         FbHandle<IBlob> blob(attachment_->openBlob(&st, transaction, &id, 0, nullptr));
         char chunk[8192];
@@ -290,31 +293,41 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
     }
     Input in = BuildInput(inputs);
     FbClient::Call([&](ThrowStatusWrapper& st) {
-        std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
+        const unsigned length = outMeta_->getMessageLength(&st);
+        const std::size_t batch = std::clamp(4 * 32768 / (length + 12), 10u, 1000u);
+        std::vector<unsigned char> buffer(length);
+        ++roundTrips_;
         FbHandle<IResultSet> cursor(statement_->openCursor(
             &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
             outMeta_.get(), 0));
-        while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK)
+        while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK) {
             rows.push_back(ReadRow(transaction, buffer.data()));
+            if (rows.size() % batch == 0) ++roundTrips_;
+        }
         cursor->close(&st);
         FbClient::Ended(cursor);
     });
     return rows;
 }
 
-unsigned PreparedStatement::Execute(ITransaction* transaction,
-                                    const std::vector<const DbValue*>& inputs, Row* outputs) {
+long PreparedStatement::Execute(ITransaction* transaction,
+                                const std::vector<const DbValue*>& inputs, Row* outputs) {
     Input in = BuildInput(inputs);
-    unsigned affected = 0;
     FbClient::Call([&](ThrowStatusWrapper& st) {
         std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
         bool withOutput = !columns_.empty() && !IsSelect();
+        lastRun_ = ++roundTrips_;
         statement_->execute(
             &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
             withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
         if (withOutput && outputs) *outputs = ReadRow(transaction, buffer.data());
-        ISC_UINT64 count = statement_->getAffectedRecords(&st);
-        affected = static_cast<unsigned>(count);
     });
-    return affected;
+    return lastRun_;
+}
+
+unsigned PreparedStatement::AffectedRecords() {
+    ++roundTrips_;
+    return FbClient::Call([&](ThrowStatusWrapper& st) {
+        return static_cast<unsigned>(statement_->getAffectedRecords(&st));
+    });
 }

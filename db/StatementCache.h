@@ -10,12 +10,16 @@
 
 class StatementCache {
 public:
-    explicit StatementCache(std::size_t capacity = 256) : capacity_(capacity) {}
+    // roundTrips: the connection's count, which its statements add to.
+    explicit StatementCache(long& roundTrips, std::size_t capacity = 256)
+        : roundTrips_(roundTrips), capacity_(capacity) {}
 
     // The statement for this text, prepared now if it is not held. The reference stays valid
     // until the next Get or Clear.
     PreparedStatement& Get(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
                            const std::string& sql);
+    // The statement for this text if it is held; nullptr otherwise.
+    PreparedStatement* Find(const std::string& sql);
     void Clear();
     std::size_t Size() const { return entries_.size(); }
     // How many statements were prepared since the cache was made.
@@ -23,6 +27,7 @@ public:
 
 private:
     using Entry = std::pair<std::string, std::unique_ptr<PreparedStatement>>;
+    long& roundTrips_;
     std::size_t capacity_;
     std::list<Entry> entries_; // most recently used first
     std::unordered_map<std::string, std::list<Entry>::iterator> index_;

@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -104,7 +105,10 @@ std::string LowerWin1250(std::string_view s) {
 }
 
 bool SameTextAscii(std::string_view a, std::string_view b) {
-    return UpperAscii(a) == UpperAscii(b);
+    // Called for every field and parameter looked up by name: no copies.
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 std::string Printable(std::string_view s) {

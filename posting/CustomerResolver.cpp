@@ -5,6 +5,7 @@
 #include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "platform/Text.h"
+#include "posting/LookupMemory.h"
 #include "posting/QuerySteps.h"
 
 #include <exception>
@@ -14,8 +15,8 @@ using namespace query_steps;
 const std::string CustomerResolver::Missing = "@@@";
 
 CustomerResolver::CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1,
-                                   const WorkYear& year)
-    : EQ2_(EQ2), SP1_(SP1), Dbf1_(Dbf1), year_(year) {}
+                                   const WorkYear& year, LookupMemory& memory)
+    : EQ2_(EQ2), SP1_(SP1), Dbf1_(Dbf1), year_(year), memory_(memory) {}
 
 std::string CustomerResolver::Text(const char* column) const {
     return Dbf1_.FieldByName(column).AsString();
@@ -54,11 +55,11 @@ bool CustomerResolver::Resolve(PostingRow& row) {
         return false;
     }
 
-    OpenLookup(EQ2_,
-               "select FO_KARTON, FO_TYP from FOKONYV where FO_KARTON=:K and FO_COMPLET='Y' and "
-               "FO_EV=" +
-                   year_.Text,
-               {{"K", row.Account}});
+    memory_.Open(EQ2_,
+                 "select FO_KARTON, FO_TYP from FOKONYV where FO_KARTON=:K and FO_COMPLET='Y' and "
+                 "FO_EV=" +
+                     year_.Text,
+                 {{"K", row.Account}});
     std::string accountType;
     if (FieldText(EQ2_, "FO_KARTON").empty()) {
         row.HeaderErrors = W1250("Ugyfél_karton=?") + row.Account + " " + row.HeaderErrors;

@@ -10,11 +10,14 @@
 class TEQuery;
 class IBStoredProc;
 class DbfTable;
+class LookupMemory;
 
 class CustomerResolver {
 public:
-    // Look-ups and the insert run in EQ2, the identifier comes from SP1.
-    CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1, const WorkYear& year);
+    // Look-ups and the insert run in EQ2, the identifier comes from SP1. The account's check in
+    // the chart is answered through memory; the customers are always asked.
+    CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1, const WorkYear& year,
+                     LookupMemory& memory);
 
     // Sets row.Customer (Id 0 for none); may add a finding to row.HeaderErrors. A new customer
     // is inserted in the row's transaction; a failing insert leaves the row without a customer,
@@ -38,5 +41,6 @@ private:
     IBStoredProc& SP1_;
     DbfTable& Dbf1_;
     const WorkYear& year_;
+    LookupMemory& memory_;
     CustomerValues previous_;
 };

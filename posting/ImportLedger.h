@@ -47,8 +47,9 @@ public:
     // Takes up an unfinished file to continue after its last row. False when another run holds
     // it.
     bool Resume(const Entry& found);
-    // In the row's own transaction, which the caller commits: the row is in.
-    void RowPosted(const std::string& key, int row, const FileProgress& after);
+    // In the row's own transaction, which the caller commits: the row is in. Draws and returns
+    // the identifier of the row's voucher line from TE_NEXT in the same call.
+    int RowPosted(const std::string& key, int row, const FileProgress& after);
     // After the row was rolled back, in a transaction of its own: the row was rejected.
     void RowRejected(const std::string& key, int row, const std::string& record,
                      const FileProgress& after);
@@ -62,8 +63,9 @@ private:
     void Commit();
     // Locks the file's record for this run, in the claim transaction that stays open.
     bool Hold(const std::string& key, const char* condition);
-    void InsertRow(const std::string& key, int row, const std::string* record,
-                   const FileProgress& after);
+    // The parameters of a row's record on query_; record: the text of a rejected row.
+    void SetRowValues(const std::string& key, int row, const std::string* record,
+                      const FileProgress& after);
 
     IBDatabase& db_;
     IBTransaction& tr_;

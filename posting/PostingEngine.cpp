@@ -60,9 +60,9 @@ PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingVie
     : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
       TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
       journalNumbers_(journalNumbers), journals_(queries.Journals, SP1_, journalNumbers, year_),
-      vat_(EQ2_, queries.VatAccount, Dbf1, year_),
-      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_),
-      customers_(EQ2_, SP1_, Dbf1, year_) {}
+      vat_(EQ2_, queries.VatAccount, Dbf1, year_, lookups_),
+      check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_, lookups_),
+      customers_(EQ2_, SP1_, Dbf1, year_, lookups_) {}
 
 void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
     Post(from, ledger, key);
@@ -95,6 +95,7 @@ void PostingEngine::Check(const FileProgress& from) {
 void PostingEngine::Post(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
     ledger_ = ledger;
     key_ = key;
+    lookups_.Forget();
     progress_ = from;
     notes_ = {};
     runReport_ = from.Report;
@@ -152,7 +153,6 @@ void PostingEngine::PostRow() {
             headerId = NextIdentifier(SP1_, "FE_NEXT");
             InsertHeader(headerId);
         }
-        InsertLine(headerId);
 
         FileProgress after = progress_;
         after.RowsDone = rowNumber_;
@@ -168,8 +168,9 @@ void PostingEngine::PostRow() {
         if (newCustomer) ++counts.CustomersCreated;
         counts.JournalsCreated += static_cast<int>(journals_.Creating().size());
         // The ledger's record moves on in the row's own transaction: it is in exactly when the
-        // row is.
-        if (ledger_) ledger_->RowPosted(key_, rowNumber_, after);
+        // row is. It draws the line's identifier in the same call.
+        InsertLine(headerId, ledger_ ? ledger_->RowPosted(key_, rowNumber_, after)
+                                     : NextIdentifier(SP1_, "TE_NEXT"));
         CommitRow();
 
         const PostingNotes::Row note{rowNumber_, text::Trim(row_.VoucherNumber), findings};
@@ -190,7 +191,7 @@ void PostingEngine::PostRow() {
         throw;
     } catch (const std::exception& e) {
         if (DbError::ReachesDatabase(e)) {
-            RollBackRow();
+            RollBackRow(e.what());
             throw PostingStopped(e.what(), progress_.RowsDone, false);
         }
         RejectRow(e.what());
@@ -262,9 +263,8 @@ void PostingEngine::InsertHeader(int headerId) {
     q.ExecSQL();
 }
 
-void PostingEngine::InsertLine(int headerId) {
+void PostingEngine::InsertLine(int headerId, int lineId) {
     auto text = [this](const char* column) { return Dbf1_.FieldByName(column).AsString(); };
-    const int lineId = NextIdentifier(SP1_, "TE_NEXT");
 
     TEQuery& q = EQ2_;
     q.SetSQLText(LineSql);
@@ -299,10 +299,12 @@ void PostingEngine::CommitRow() {
     if (checking_)
         TR1_.ExecuteImmediate(std::string("RELEASE SAVEPOINT ") + kRowSavepoint);
     else if (TR1_.InTransaction())
-        TR1_.Commit();
+        // Commits the row as a commit does, and starts the next row's transaction in the same
+        // call: over a network that is one round trip a row less.
+        TR1_.CommitRetaining();
 }
 
-void PostingEngine::RollBackRow() {
+void PostingEngine::RollBackRow(const std::string& cause) {
     journals_.RowRolledBack();
     if (!TR1_.InTransaction()) return;
     try {
@@ -313,8 +315,9 @@ void PostingEngine::RollBackRow() {
     } catch (const std::exception& e) {
         // Without a clean rollback the row's writes may still be pending: going on could commit
         // them with the next row.
-        throw PostingStopped("Rollback of row " + std::to_string(rowNumber_) +
-                                 " failed: " + e.what(),
+        // The cause, when there is one, is what the user must read first.
+        throw PostingStopped((cause.empty() ? "" : cause + "\n") + "Rollback of row " +
+                                 std::to_string(rowNumber_) + " failed: " + e.what(),
                              progress_.RowsDone, false);
     }
 }

@@ -8,6 +8,7 @@
 #include "posting/FileProgress.h"
 #include "posting/JournalNumbers.h"
 #include "posting/JournalResolver.h"
+#include "posting/LookupMemory.h"
 #include "posting/PostingNotes.h"
 #include "posting/PostingRow.h"
 #include "posting/RowCheck.h"
@@ -70,12 +71,13 @@ private:
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
-    void InsertLine(int headerId);
+    void InsertLine(int headerId, int lineId);
     // The row's transaction, or in a check its savepoint.
     void BeginRow();
     void CommitRow();
-    // Rolls the row back; a failure of the rollback reaches the database.
-    void RollBackRow();
+    // Rolls the row back; a failure of the rollback reaches the database, and names the cause of
+    // the rollback when given.
+    void RollBackRow(const std::string& cause = {});
     std::string ErrorRecord(const std::string& message) const;
     void RejectRow(const std::string& message);
 
@@ -89,6 +91,7 @@ private:
     JournalNumbers& journalNumbers_;
 
     WorkYear year_;
+    LookupMemory lookups_; // for one file
     JournalResolver journals_;
     VatAccounts vat_;
     RowCheck check_;

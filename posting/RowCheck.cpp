@@ -5,6 +5,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/Text.h"
 #include "posting/JournalResolver.h"
+#include "posting/LookupMemory.h"
 #include "posting/QuerySteps.h"
 #include "posting/VatAccounts.h"
 
@@ -13,8 +14,9 @@
 using namespace query_steps;
 
 RowCheck::RowCheck(TEQuery& EQ2, TEQuery& EQ4, DbfTable& Dbf1, const WorkYear& year,
-                   JournalResolver& journals, VatAccounts& vat)
-    : EQ2_(EQ2), EQ4_(EQ4), Dbf1_(Dbf1), year_(year), journals_(journals), vat_(vat) {}
+                   JournalResolver& journals, VatAccounts& vat, LookupMemory& memory)
+    : EQ2_(EQ2), EQ4_(EQ4), Dbf1_(Dbf1), year_(year), journals_(journals), vat_(vat),
+      memory_(memory) {}
 
 void RowCheck::DetectVatDateColumn() {
     const std::vector<std::string>& names = Dbf1_.FieldNames();
@@ -108,17 +110,18 @@ void RowCheck::CheckBookAndCharacter(PostingRow& row) {
 }
 
 void RowCheck::CheckAccounts(PostingRow& row) {
-    OpenLookup(EQ4_, "select CS_KARTON,CS_ELLEN from FELCSOP where Upper(CS_CSOPORT)= :CS_CSOPORT",
-               {{"CS_CSOPORT", row.Group}});
+    memory_.Open(EQ4_,
+                 "select CS_KARTON,CS_ELLEN from FELCSOP where Upper(CS_CSOPORT)= :CS_CSOPORT",
+                 {{"CS_CSOPORT", row.Group}});
 
     row.Account = text::Trim(FieldText(EQ4_, "CS_KARTON"));
     if (row.Account.size() < 3) row.Account.clear();
     if (row.Account.empty()) {
         row.Account = text::UpperAscii(text::Trim(Text("KARTON")));
-        OpenLookup(EQ2_,
-                   "select Count(*) C from FOKONYV where FO_KARTON=:K and Upper(FO_TYP)=:T  and "
-                   "FO_COMPLET='Y' and FO_EV=:EV",
-                   {{"K", row.Account}, {"T", row.Book}, {"EV", year_.Text}});
+        memory_.Open(EQ2_,
+                     "select Count(*) C from FOKONYV where FO_KARTON=:K and Upper(FO_TYP)=:T  and "
+                     "FO_COMPLET='Y' and FO_EV=:EV",
+                     {{"K", row.Account}, {"T", row.Book}, {"EV", year_.Text}});
         if (FieldInteger(EQ2_, "C") < 1) {
             row.HeaderErrors = "Karton=?" + row.Account + " " + row.HeaderErrors;
             row.Account = posting_marks::Marked(row.Account, posting_marks::AccountWidth);
@@ -129,10 +132,10 @@ void RowCheck::CheckAccounts(PostingRow& row) {
     if (row.CounterAccount.size() < 3) row.CounterAccount.clear();
     if (row.CounterAccount.empty()) {
         row.CounterAccount = text::UpperAscii(text::Trim(Text("ELLEN")));
-        OpenLookup(EQ2_,
-                   "select Count(*) C from FOKONYV where FO_KARTON=:K and FO_COMPLET='Y' and "
-                   "FO_EV=:EV",
-                   {{"K", row.CounterAccount}, {"EV", year_.Text}});
+        memory_.Open(EQ2_,
+                     "select Count(*) C from FOKONYV where FO_KARTON=:K and FO_COMPLET='Y' and "
+                     "FO_EV=:EV",
+                     {{"K", row.CounterAccount}, {"EV", year_.Text}});
         if (FieldInteger(EQ2_, "C") < 1) {
             row.LineErrors = W1250("Ellen_számla=?") + row.CounterAccount + " " + row.LineErrors;
             row.CounterAccount =

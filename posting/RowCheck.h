@@ -12,12 +12,14 @@ class TEQuery;
 class DbfTable;
 class JournalResolver;
 class VatAccounts;
+class LookupMemory;
 
 class RowCheck {
 public:
-    // The posting group look-up runs in EQ4 (its result stays readable), the others in EQ2.
+    // The posting group look-up runs in EQ4 (its result stays readable), the others in EQ2;
+    // all are answered through memory.
     RowCheck(TEQuery& EQ2, TEQuery& EQ4, DbfTable& Dbf1, const WorkYear& year,
-             JournalResolver& journals, VatAccounts& vat);
+             JournalResolver& journals, VatAccounts& vat, LookupMemory& memory);
 
     // Whether the open table has the optional VAT performance date; an exact, case-sensitive
     // match of the column name.
@@ -41,5 +43,6 @@ private:
     const WorkYear& year_;
     JournalResolver& journals_;
     VatAccounts& vat_;
+    LookupMemory& memory_;
     bool hasVatDate_ = false;
 };

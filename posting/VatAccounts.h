@@ -8,11 +8,13 @@
 
 class TEQuery;
 class DbfTable;
+class LookupMemory;
 
 class VatAccounts {
 public:
-    // Look-ups run in EQ2; the VAT account by direction in EQ5.
-    VatAccounts(TEQuery& EQ2, TEQuery& EQ5, DbfTable& Dbf1, const WorkYear& year);
+    // Look-ups run in EQ2, the VAT account by direction in EQ5; all are answered through memory.
+    VatAccounts(TEQuery& EQ2, TEQuery& EQ5, DbfTable& Dbf1, const WorkYear& year,
+                LookupMemory& memory);
 
     // Sets the row's VAT code, rate and account from AF_NEV and AFASZAMLA; needs the row's
     // sender, currency, book and direction.
@@ -30,4 +32,5 @@ private:
     TEQuery& EQ5_;
     DbfTable& Dbf1_;
     const WorkYear& year_;
+    LookupMemory& memory_;
 };

@@ -285,6 +285,55 @@ TEST_F(IBQueryTest, BadInputGivesTheDatabasesMessageOrNamesWhatIsMissing) {
     }
 }
 
+// What crosses the network for each kind of call, as the benchmark reports it per row.
+TEST_F(IBQueryTest, CountsTheRoundTripsOfEachCall) {
+    IBDatabase& db = db_->Db();
+    auto trips = [&db, last = db.RoundTrips()]() mutable {
+        const long before = last;
+        last = db.RoundTrips();
+        return last - before;
+    };
+    IBQuery q(db, db_->Tr(), "IB1");
+    q.SetSQLText("select AF_ERTEK from AFA where AF_NEV = :N and 19 = 19");
+    q.ParamByName("N").SetAsString("A25");
+    q.Open();
+    EXPECT_EQ(trips(), 3); // start, prepare, and the open with its one batch
+    q.Close();
+    q.Open();
+    EXPECT_EQ(trips(), 1);
+
+    q.SetSQLText("select first 2500 a.RDB$TYPE from RDB$TYPES a, RDB$TYPES b");
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 2500);
+    EXPECT_EQ(trips(), 1 + 3); // batches of 1000 narrow rows
+
+    IBQuery insert(db, db_->Tr(), "IB2");
+    insert.SetSQLText("insert into FELCSOP (CS_CSOPORT, CS_ELLEN) values (:C, null)");
+    insert.ParamByName("C").SetAsString("TRIPS");
+    insert.ExecSQL();
+    EXPECT_EQ(trips(), 2); // prepare and run
+    EXPECT_EQ(insert.RowsAffected(), 1);
+    EXPECT_EQ(insert.RowsAffected(), 1);
+    EXPECT_EQ(trips(), 1); // the question for the rows it changed, asked once
+    // Another query runs the same prepared statement: the first one's count is gone.
+    IBQuery again(db, db_->Tr(), "IB3");
+    again.SetSQLText(insert.SQLText());
+    again.ParamByName("C").SetAsString("TRIPS2");
+    insert.ExecSQL();
+    again.ExecSQL();
+    EXPECT_THROW(insert.RowsAffected(), DbError);
+    EXPECT_EQ(again.RowsAffected(), 1);
+    trips();
+
+    IBStoredProc proc(db, db_->Tr(), "SP1");
+    proc.SetStoredProcName("TE_NEXT");
+    proc.ExecProc();
+    proc.ExecProc();
+    EXPECT_EQ(trips(), 2 + 1 + 2); // its parameters read once, the call prepared once
+    db_->Tr().Rollback();
+    EXPECT_EQ(trips(), 1);
+}
+
 // The statement prepares, then its result turns out unreadable: the prepared statement must go
 // with the error. The engine lists every statement an attachment still holds.
 TEST_F(IBQueryTest, UnreadableResultFailsAfterPreparingAndLeavesNothingBehind) {

@@ -20,27 +20,27 @@ bool StartsWithWord(const std::string& upper, const std::string& word) {
 TestDatabase::TestDatabase(bool applySchema, Writes writes, const std::filesystem::path& folder)
     : path_(((folder.empty() ? dir_.Path() : folder) / "test.fdb").string()), db_("DB1"),
       tr_(db_, "TR1"), setup_(db_, "TRSETUP") {
-    db_.DatabaseName = path_;
-    db_.Params = {"user_name=SYSDBA", "password=masterkey",
-                  "lc_ctype=WIN1250", "set_db_charset=WIN1250",
-                  "page_size=8192",   writes == Writes::Forced ? "force_write=1" : "force_write=0"};
-    db_.CreateDatabase();
-    db_.Params = {"user_name=SYSDBA", "password=masterkey", "lc_ctype=WIN1250"};
-    db_.DefaultTransaction = &tr_;
-    if (applySchema) Execute(SchemaScript());
+    Create("masterkey", writes, applySchema);
 }
 
 TestDatabase::TestDatabase(const std::string& serverFileName)
-    : path_(TestServer::DatabaseName(serverFileName)), db_("DB1"), tr_(db_, "TR1"),
-      setup_(db_, "TRSETUP") {
-    const std::string password = "password=" + TestServer::Password();
+    : TestDatabase(TestServer::DatabaseName(serverFileName), TestServer::Password(),
+                   Writes::Cached) {}
+
+TestDatabase::TestDatabase(const std::string& name, const std::string& password, Writes writes)
+    : path_(name), db_("DB1"), tr_(db_, "TR1"), setup_(db_, "TRSETUP") {
+    Create(password, writes, true);
+}
+
+void TestDatabase::Create(const std::string& password, Writes writes, bool applySchema) {
     db_.DatabaseName = path_;
-    db_.Params = {"user_name=SYSDBA",       password,         "lc_ctype=WIN1250",
-                  "set_db_charset=WIN1250", "page_size=8192", "force_write=0"};
+    db_.Params = {"user_name=SYSDBA", "password=" + password,
+                  "lc_ctype=WIN1250", "set_db_charset=WIN1250",
+                  "page_size=8192",   writes == Writes::Forced ? "force_write=1" : "force_write=0"};
     db_.CreateDatabase();
-    db_.Params = {"user_name=SYSDBA", password, "lc_ctype=WIN1250"};
+    db_.Params = {"user_name=SYSDBA", "password=" + password, "lc_ctype=WIN1250"};
     db_.DefaultTransaction = &tr_;
-    Execute(SchemaScript());
+    if (applySchema) Execute(SchemaScript());
 }
 
 TestDatabase::~TestDatabase() {

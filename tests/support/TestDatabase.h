@@ -27,6 +27,8 @@ public:
                           const std::filesystem::path& folder = {});
     // A database of the test server (TestServer), as a site with a database server has one.
     explicit TestDatabase(const std::string& serverFileName);
+    // A database by its full name ("host:path" on a server), whose SYSDBA password is given.
+    TestDatabase(const std::string& name, const std::string& password, Writes writes);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
@@ -52,6 +54,8 @@ public:
     static std::string SchemaScript();
 
 private:
+    void Create(const std::string& password, Writes writes, bool applySchema);
+
     TempDir dir_;
     std::string path_;
     IBDatabase db_;
