@@ -8,32 +8,34 @@
 
 namespace {
 
-// Status codes after which no further statement can succeed: the attachment or the network is
-// gone, the database file cannot be read or written (a full disk), or an object the statement
-// names does not exist in the database.
-constexpr long kDatabaseCodes[] = {
-    isc_bad_db_handle,      isc_shutdown,
-    isc_att_shutdown,       isc_conn_lost,
-    isc_lost_db_connection, isc_network_error,
-    isc_net_read_err,       isc_net_write_err,
-    isc_net_connect_err,    isc_net_server_shutdown,
-    isc_unavailable,        isc_io_error,
-    isc_io_create_err,      isc_io_open_err,
-    isc_io_close_err,       isc_io_read_err,
-    isc_io_write_err,       isc_io_access_err,
-    isc_sys_request,        isc_dsql_relation_err,
-    isc_dsql_procedure_err, isc_dsql_field_err,
-    isc_dsql_function_err,  isc_relnotdef,
-    isc_fldnotdef,          isc_prcnotdef,
-    isc_funnotdef,          isc_no_priv,
+// Status codes that say the connection is gone: the server cut it or the network lost it.
+constexpr long kConnectionCodes[] = {
+    isc_bad_db_handle, isc_shutdown,           isc_att_shutdown,
+    isc_conn_lost,     isc_lost_db_connection, isc_network_error,
+    isc_net_read_err,  isc_net_write_err,      isc_net_server_shutdown,
 };
 
+// Further codes after which no further statement can succeed: the server cannot be reached, the
+// database file cannot be read or written (a full disk), or an object the statement names does
+// not exist in the database.
+constexpr long kDatabaseCodes[] = {
+    isc_net_connect_err, isc_unavailable,       isc_io_error,          isc_io_create_err,
+    isc_io_open_err,     isc_io_close_err,      isc_io_read_err,       isc_io_write_err,
+    isc_io_access_err,   isc_sys_request,       isc_dsql_relation_err, isc_dsql_procedure_err,
+    isc_dsql_field_err,  isc_dsql_function_err, isc_relnotdef,         isc_fldnotdef,
+    isc_prcnotdef,       isc_funnotdef,         isc_no_priv,
+};
+
+template <std::size_t N> bool AnyOf(const std::vector<long>& codes, const long (&among)[N]) {
+    return std::any_of(codes.begin(), codes.end(), [&](long code) {
+        return std::find(std::begin(among), std::end(among), code) != std::end(among);
+    });
+}
+
 DbError::Reach ReachOf(const std::vector<long>& codes) {
-    for (long code : codes)
-        if (std::find(std::begin(kDatabaseCodes), std::end(kDatabaseCodes), code) !=
-            std::end(kDatabaseCodes))
-            return DbError::Reach::Database;
-    return DbError::Reach::Statement;
+    return AnyOf(codes, kConnectionCodes) || AnyOf(codes, kDatabaseCodes)
+               ? DbError::Reach::Database
+               : DbError::Reach::Statement;
 }
 
 } // namespace
@@ -72,6 +74,11 @@ bool DbError::Conflict() const {
             code == isc_lock_conflict || code == isc_update_conflict)
             return true;
     return false;
+}
+
+bool DbError::ConnectionLost(const std::exception& failure) {
+    const auto* error = dynamic_cast<const DbError*>(&failure);
+    return error && AnyOf(error->Codes, kConnectionCodes);
 }
 
 bool DbError::ReachesDatabase(const std::exception& failure) {

@@ -34,6 +34,9 @@ public:
 
     // Whether a failure of any kind will hit every further row the same way.
     static bool ReachesDatabase(const std::exception& failure);
+    // Whether the server has cut the connection or the network lost it: nothing more can be said
+    // to the server on it, not even a rollback.
+    static bool ConnectionLost(const std::exception& failure);
 
     long GdsCode;
     std::string SqlState;

@@ -107,6 +107,12 @@ void IBTransaction::Rollback() {
     End(false);
 }
 
+void IBTransaction::Abandon() {
+    for (TDataSet* ds : std::vector<TDataSet*>(impl_->datasets))
+        ds->Close();
+    FbClient::Ended(impl_->handle);
+}
+
 void IBTransaction::CommitRetaining() {
     CheckDatabase();
     if (!InTransaction()) throw DbError(Name + ": no transaction is active");
