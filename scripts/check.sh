@@ -14,7 +14,7 @@ cmake -S . -B build-asan -DINZEFOR_SANITIZE=ON -DINZEFOR_WITH_QT=OFF >/dev/null
 cmake --build build-asan -j"$(nproc)"
 # The interruption tests kill the console runner many times over: under the sanitizers they take
 # minutes and add nothing that the other tests of the run driver do not check.
-ctest --test-dir build-asan --output-on-failure -j2 -L 'platform|db|posting|app' -E Interruption
+ctest --test-dir build-asan --output-on-failure -j2 --timeout 900 -L 'platform|db|posting|app' -E Interruption
 # A finding stops its program, so the tests above fail on one; this says so in plain words.
 if grep -nE 'ERROR: (Address|Leak)Sanitizer|runtime error:|Sanitizer has encountered' \
   build-asan/Testing/Temporary/LastTest.log; then

@@ -22,4 +22,4 @@ stop_server() { [ "$server_started" = 1 ] && scripts/start-fbserver.sh stop || t
 trap stop_server EXIT
 
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j2 "$@"
+ctest --test-dir build --output-on-failure -j2 --timeout 600 "$@"
