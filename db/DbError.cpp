@@ -81,6 +81,10 @@ bool DbError::ConnectionLost(const std::exception& failure) {
     return error && AnyOf(error->Codes, kConnectionCodes);
 }
 
+DbError DbError::LostConnection() {
+    return DbError("connection lost to database", isc_conn_lost, "08006", {isc_conn_lost});
+}
+
 bool DbError::ReachesDatabase(const std::exception& failure) {
     const auto* error = dynamic_cast<const DbError*>(&failure);
     return error && error->Scope == Reach::Database;

@@ -37,6 +37,8 @@ public:
     // Whether the server has cut the connection or the network lost it: nothing more can be said
     // to the server on it, not even a rollback.
     static bool ConnectionLost(const std::exception& failure);
+    // What a call over a connection already known to be lost fails with, unsent.
+    static DbError LostConnection();
 
     long GdsCode;
     std::string SqlState;

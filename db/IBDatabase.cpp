@@ -1,5 +1,6 @@
 #include "db/IBDatabase.h"
 
+#include "db/ConnectionUse.h"
 #include "db/FbClient.h"
 #include "db/IBTransaction.h"
 #include "db/ParamBlock.h"
@@ -54,8 +55,8 @@ struct IBDatabase::Impl {
     // Declared before the attachment, so that it outlives it.
     FbHandle<IProvider> provider;
     FbHandle<IAttachment> attachment;
-    long roundTrips = 0;
-    StatementCache statements{roundTrips};
+    ConnectionUse use;
+    StatementCache statements{use};
     std::vector<IBTransaction*> transactions;
 };
 
@@ -70,11 +71,13 @@ IBDatabase::~IBDatabase() {
 
 void IBDatabase::Connect() {
     if (Connected()) return;
+    ForgetLostConnection();
     Attach(false);
 }
 
 void IBDatabase::CreateDatabase() {
     if (Connected()) throw DbError(Name + ": already connected");
+    ForgetLostConnection();
     Attach(true);
 }
 
@@ -100,12 +103,13 @@ void IBDatabase::DropDatabase() {
     for (IBTransaction* t : impl_->transactions)
         if (t->InTransaction()) t->Rollback();
     impl_->statements.Clear();
-    FbClient::Call([&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
+    impl_->use.Call([&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
     FbClient::Ended(impl_->attachment);
     impl_->provider.reset();
 }
 
 void IBDatabase::Disconnect() {
+    ForgetLostConnection();
     if (!Connected()) return;
     for (IBTransaction* t : impl_->transactions) {
         try {
@@ -126,7 +130,19 @@ void IBDatabase::KeepConnectionsOnSignal(void (*notify)()) {
 }
 
 bool IBDatabase::Connected() const {
-    return impl_->attachment != nullptr;
+    return impl_->attachment != nullptr && !impl_->use.Lost;
+}
+
+// Nothing is said over a connection the server has cut (see ConnectionUse): its transactions,
+// statements and attachment are forgotten, not ended.
+void IBDatabase::ForgetLostConnection() {
+    if (!impl_->use.Lost) return;
+    for (IBTransaction* t : impl_->transactions)
+        t->Abandon();
+    impl_->statements.Clear();
+    FbClient::Ended(impl_->attachment);
+    impl_->provider.reset();
+    impl_->use.Lost = false;
 }
 
 IAttachment* IBDatabase::Attachment() const {
@@ -138,11 +154,11 @@ StatementCache& IBDatabase::Statements() {
 }
 
 long IBDatabase::RoundTrips() const {
-    return impl_->roundTrips;
+    return impl_->use.RoundTrips;
 }
 
-void IBDatabase::AddRoundTrips(long calls) {
-    impl_->roundTrips += calls;
+ConnectionUse& IBDatabase::Use() {
+    return impl_->use;
 }
 
 void IBDatabase::AddTransaction(IBTransaction* transaction) {

@@ -12,6 +12,7 @@ class IAttachment;
 
 class IBTransaction;
 class StatementCache;
+struct ConnectionUse;
 
 class IBDatabase : public Component {
 public:
@@ -33,7 +34,9 @@ public:
     void DropDatabase();
     // Commits nothing: a transaction still active is rolled back (the caller commits first what
     // it wants kept), then the prepared statements go and the attachment is closed. Never throws.
+    // A connection the server has cut is only forgotten, with its transactions and statements.
     void Disconnect();
+    // False once the server has cut the connection; Connect then attaches anew.
     bool Connected() const;
 
     // The client library shuts every connection of the process down when it gets SIGINT or
@@ -51,7 +54,8 @@ public:
     // makes them round trips (see PreparedStatement); connecting and disconnecting are not
     // counted. The transactions and statements of this connection add theirs.
     long RoundTrips() const;
-    void AddRoundTrips(long calls);
+    // What the calls over this connection share; transactions and statements call through it.
+    ConnectionUse& Use();
 
     // Transactions on this connection register themselves, so a disconnect can end them.
     void AddTransaction(IBTransaction* transaction);
@@ -59,6 +63,7 @@ public:
 
 private:
     void Attach(bool create);
+    void ForgetLostConnection();
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

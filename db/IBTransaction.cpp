@@ -1,6 +1,6 @@
 #include "db/IBTransaction.h"
 
-#include "db/FbClient.h"
+#include "db/ConnectionUse.h"
 #include "db/IBDatabase.h"
 #include "db/ParamBlock.h"
 #include "db/TDataSet.h"
@@ -71,10 +71,10 @@ void IBTransaction::StartTransaction() {
     if (!db_.Connected())
         throw DbError(Name + ": the database " + db_.Name + " is not connected",
                       DbError::Reach::Database);
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+    db_.Use().Call([&](ThrowStatusWrapper& st) {
         FbHandle<IXpbBuilder> tpb =
             ParamBlock::Build(st, IXpbBuilder::TPB, kTpbNames, Params, Name);
-        db_.AddRoundTrips(1);
+        ++db_.Use().RoundTrips;
         impl_->handle.reset(db_.Attachment()->startTransaction(&st, tpb->getBufferLength(&st),
                                                                tpb->getBuffer(&st)));
     });
@@ -86,16 +86,26 @@ void IBTransaction::End(bool commit) {
     // The rows read belong to the transaction that ends.
     for (TDataSet* ds : std::vector<TDataSet*>(impl_->datasets))
         ds->Close();
+    // Over a lost connection the server has rolled back already (see ConnectionUse).
+    if (!commit && db_.Use().Lost) {
+        Abandon();
+        return;
+    }
     // A failed commit leaves the transaction to be rolled back by the caller. A failed rollback
-    // (typically a lost connection) leaves a handle of no more use: it goes with the error.
+    // leaves a handle of no more use: it goes with the error, unsaid if the connection is lost.
     FbHandle<ITransaction> rollback = commit ? nullptr : std::move(impl_->handle);
-    db_.AddRoundTrips(1);
-    FbClient::Call([&](ThrowStatusWrapper& st) {
-        if (commit)
-            impl_->handle->commit(&st);
-        else
-            rollback->rollback(&st);
-    });
+    ++db_.Use().RoundTrips;
+    try {
+        db_.Use().Call([&](ThrowStatusWrapper& st) {
+            if (commit)
+                impl_->handle->commit(&st);
+            else
+                rollback->rollback(&st);
+        });
+    } catch (const DbError&) {
+        if (db_.Use().Lost) FbClient::Ended(rollback);
+        throw;
+    }
     FbClient::Ended(commit ? impl_->handle : rollback);
 }
 
@@ -116,8 +126,8 @@ void IBTransaction::Abandon() {
 void IBTransaction::CommitRetaining() {
     CheckDatabase();
     if (!InTransaction()) throw DbError(Name + ": no transaction is active");
-    db_.AddRoundTrips(1);
-    FbClient::Call([&](ThrowStatusWrapper& st) { impl_->handle->commitRetaining(&st); });
+    ++db_.Use().RoundTrips;
+    db_.Use().Call([&](ThrowStatusWrapper& st) { impl_->handle->commitRetaining(&st); });
 }
 
 bool IBTransaction::InTransaction() const {
@@ -130,10 +140,11 @@ ITransaction* IBTransaction::Handle() const {
 
 void IBTransaction::ExecuteImmediate(const std::string& sql) {
     CheckDatabase();
-    if (!db_.Connected()) db_.Connect();
+    // A lost connection is not silently replaced under a transaction that was on it.
+    if (!db_.Connected() && !db_.Use().Lost) db_.Connect();
     if (!InTransaction()) StartTransaction();
-    db_.AddRoundTrips(1);
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+    ++db_.Use().RoundTrips;
+    db_.Use().Call([&](ThrowStatusWrapper& st) {
         db_.Attachment()->execute(&st, impl_->handle.get(), 0, sql.c_str(), SQL_DIALECT_V6, nullptr,
                                   nullptr, nullptr, nullptr);
     });

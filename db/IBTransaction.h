@@ -31,10 +31,6 @@ public:
     void Commit();
     void Rollback();
     void CommitRetaining();
-    // Forgets the transaction of a connection that is lost, without a word to the server: it
-    // rolls the transaction back with the attachment, and a rollback sent over what is left of
-    // the connection can wait for an answer that never comes.
-    void Abandon();
     bool InTransaction() const;
 
     IBDatabase& Database() const { return db_; }
@@ -51,6 +47,8 @@ public:
 private:
     friend class IBDatabase;
     void End(bool commit);
+    // Forgets the transaction of a lost connection without a word to the server.
+    void Abandon();
     void DatabaseGone();
     void CheckDatabase() const;
     IBDatabase& db_;

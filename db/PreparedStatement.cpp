@@ -46,10 +46,10 @@ struct PreparedStatement::Input {
 };
 
 PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* transaction,
-                                     const std::string& sql, long& roundTrips)
-    : attachment_(attachment), roundTrips_(roundTrips), sql_(sql) {
-    ++roundTrips_;
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+                                     const std::string& sql, ConnectionUse& use)
+    : attachment_(attachment), use_(use), sql_(sql) {
+    ++use_.RoundTrips;
+    use_.Call([&](ThrowStatusWrapper& st) {
         statement_.reset(attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
                                               IStatement::PREPARE_PREFETCH_METADATA));
         type_ = statement_->getType(&st);
@@ -75,6 +75,10 @@ PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* tran
             columns_.push_back(unique);
         }
     });
+}
+
+PreparedStatement::~PreparedStatement() {
+    if (use_.Lost) FbClient::Ended(statement_);
 }
 
 bool PreparedStatement::IsSelect() const {
@@ -263,8 +267,8 @@ DbValue PreparedStatement::ReadBlob(ITransaction* transaction, const void* blobI
     ISC_QUAD id;
     std::memcpy(&id, blobId, sizeof(id));
     std::string content;
-    roundTrips_ += 2;
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+    use_.RoundTrips += 2;
+    use_.Call([&](ThrowStatusWrapper& st) {
         FbHandle<IBlob> blob(attachment_->openBlob(&st, transaction, &id, 0, nullptr));
         char chunk[8192];
         for (;;) {
@@ -292,17 +296,17 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
         return rows;
     }
     Input in = BuildInput(inputs);
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+    use_.Call([&](ThrowStatusWrapper& st) {
         const unsigned length = outMeta_->getMessageLength(&st);
         const std::size_t batch = std::clamp(4 * 32768 / (length + 12), 10u, 1000u);
         std::vector<unsigned char> buffer(length);
-        ++roundTrips_;
+        ++use_.RoundTrips;
         FbHandle<IResultSet> cursor(statement_->openCursor(
             &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
             outMeta_.get(), 0));
         while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK) {
             rows.push_back(ReadRow(transaction, buffer.data()));
-            if (rows.size() % batch == 0) ++roundTrips_;
+            if (rows.size() % batch == 0) ++use_.RoundTrips;
         }
         cursor->close(&st);
         FbClient::Ended(cursor);
@@ -313,10 +317,10 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
 long PreparedStatement::Execute(ITransaction* transaction,
                                 const std::vector<const DbValue*>& inputs, Row* outputs) {
     Input in = BuildInput(inputs);
-    FbClient::Call([&](ThrowStatusWrapper& st) {
+    use_.Call([&](ThrowStatusWrapper& st) {
         std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
         bool withOutput = !columns_.empty() && !IsSelect();
-        lastRun_ = ++roundTrips_;
+        lastRun_ = ++use_.RoundTrips;
         statement_->execute(
             &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
             withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
@@ -326,8 +330,8 @@ long PreparedStatement::Execute(ITransaction* transaction,
 }
 
 unsigned PreparedStatement::AffectedRecords() {
-    ++roundTrips_;
-    return FbClient::Call([&](ThrowStatusWrapper& st) {
+    ++use_.RoundTrips;
+    return use_.Call([&](ThrowStatusWrapper& st) {
         return static_cast<unsigned>(statement_->getAffectedRecords(&st));
     });
 }

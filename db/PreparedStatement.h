@@ -9,8 +9,8 @@
 // which carries the open (the client sends both at once; the close waits for the next call).
 // A batch is as many rows as four 32 KiB packets hold, 10 to 1000. A blob costs its open and
 // one read. The embedded engine counts the same calls, so that the two figures compare.
+#include "db/ConnectionUse.h"
 #include "db/DbValue.h"
-#include "db/FbClient.h"
 
 #include <string>
 #include <vector>
@@ -21,7 +21,9 @@ public:
 
     // Throws DbError with the database's message (a syntax error, an unknown table...).
     PreparedStatement(Firebird::IAttachment* attachment, Firebird::ITransaction* transaction,
-                      const std::string& sql, long& roundTrips);
+                      const std::string& sql, ConnectionUse& use);
+    // Over a lost connection the statement is forgotten, not freed.
+    ~PreparedStatement();
     PreparedStatement(const PreparedStatement&) = delete;
     PreparedStatement& operator=(const PreparedStatement&) = delete;
 
@@ -53,7 +55,7 @@ private:
     DbValue ReadBlob(Firebird::ITransaction* transaction, const void* blobId) const;
 
     Firebird::IAttachment* attachment_;
-    long& roundTrips_;
+    ConnectionUse& use_;
     FbHandle<Firebird::IStatement> statement_;
     FbHandle<Firebird::IMessageMetadata> inMeta_;
     FbHandle<Firebird::IMessageMetadata> outMeta_;

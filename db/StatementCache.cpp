@@ -8,7 +8,7 @@ PreparedStatement& StatementCache::Get(Firebird::IAttachment* attachment,
         entries_.splice(entries_.begin(), entries_, found->second);
         return *found->second->second;
     }
-    auto statement = std::make_unique<PreparedStatement>(attachment, transaction, sql, roundTrips_);
+    auto statement = std::make_unique<PreparedStatement>(attachment, transaction, sql, use_);
     ++prepareCount_;
     if (entries_.size() >= capacity_ && !entries_.empty()) {
         index_.erase(entries_.back().first);

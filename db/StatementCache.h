@@ -10,9 +10,9 @@
 
 class StatementCache {
 public:
-    // roundTrips: the connection's count, which its statements add to.
-    explicit StatementCache(long& roundTrips, std::size_t capacity = 256)
-        : roundTrips_(roundTrips), capacity_(capacity) {}
+    // use: the connection's, which its statements share.
+    explicit StatementCache(ConnectionUse& use, std::size_t capacity = 256)
+        : use_(use), capacity_(capacity) {}
 
     // The statement for this text, prepared now if it is not held. The reference stays valid
     // until the next Get or Clear.
@@ -27,7 +27,7 @@ public:
 
 private:
     using Entry = std::pair<std::string, std::unique_ptr<PreparedStatement>>;
-    long& roundTrips_;
+    ConnectionUse& use_;
     std::size_t capacity_;
     std::list<Entry> entries_; // most recently used first
     std::unordered_map<std::string, std::list<Entry>::iterator> index_;

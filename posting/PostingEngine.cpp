@@ -190,12 +190,6 @@ void PostingEngine::PostRow() {
     } catch (const PostingStopped&) {
         throw;
     } catch (const std::exception& e) {
-        if (DbError::ConnectionLost(e)) {
-            // The server rolls the row back with the connection it has lost.
-            journals_.RowRolledBack();
-            TR1_.Abandon();
-            throw PostingStopped(e.what(), progress_.RowsDone, false);
-        }
         if (DbError::ReachesDatabase(e)) {
             RollBackRow(e.what());
             throw PostingStopped(e.what(), progress_.RowsDone, false);
