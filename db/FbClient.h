@@ -39,6 +39,7 @@ public:
     }
 
     // For a handle that a successful commit, rollback, detach, drop, free or close has already
-    // let go: forgets it without letting it go again.
+    // let go, or one of a connection the server has cut (see ConnectionUse): forgets it without
+    // a call.
     template <class T> static void Ended(FbHandle<T>& handle) { (void)handle.release(); }
 };
