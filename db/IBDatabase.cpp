@@ -109,15 +109,18 @@ void IBDatabase::DropDatabase() {
 }
 
 void IBDatabase::Disconnect() {
-    ForgetLostConnection();
-    if (!Connected()) return;
-    for (IBTransaction* t : impl_->transactions) {
-        try {
-            if (t->InTransaction()) t->Rollback();
-        } catch (const DbError&) {
-            // A connection already lost cannot roll back; the handle is gone either way.
+    if (Connected()) {
+        for (IBTransaction* t : impl_->transactions) {
+            try {
+                if (t->InTransaction()) t->Rollback();
+            } catch (const DbError&) {
+                // The handle is gone either way.
+            }
         }
     }
+    // Lost before or found lost by those rollbacks, the connection is only forgotten.
+    ForgetLostConnection();
+    if (!Connected()) return;
     impl_->statements.Clear();
     impl_->attachment.reset();
     impl_->provider.reset();
