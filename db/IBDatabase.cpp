@@ -71,13 +71,11 @@ IBDatabase::~IBDatabase() {
 
 void IBDatabase::Connect() {
     if (Connected()) return;
-    ForgetLostConnection();
     Attach(false);
 }
 
 void IBDatabase::CreateDatabase() {
     if (Connected()) throw DbError(Name + ": already connected");
-    ForgetLostConnection();
     Attach(true);
 }
 
@@ -109,20 +107,23 @@ void IBDatabase::DropDatabase() {
 }
 
 void IBDatabase::Disconnect() {
-    if (Connected()) {
-        for (IBTransaction* t : impl_->transactions) {
-            try {
-                if (t->InTransaction()) t->Rollback();
-            } catch (const DbError&) {
-                // The handle is gone either way.
-            }
+    if (!Connected()) return;
+    for (IBTransaction* t : impl_->transactions) {
+        try {
+            if (t->InTransaction()) t->Rollback();
+        } catch (const DbError&) {
+            // The handle is gone either way.
         }
     }
-    // Lost before or found lost by those rollbacks, the connection is only forgotten.
-    ForgetLostConnection();
-    if (!Connected()) return;
+    // Nothing is said over a connection the server has cut (see ConnectionUse), whether it was
+    // lost before or found lost by those rollbacks: the transactions forgot themselves, and so
+    // do the statements and the attachment.
     impl_->statements.Clear();
-    impl_->attachment.reset();
+    if (impl_->use.Lost)
+        FbClient::Ended(impl_->attachment);
+    else
+        impl_->attachment.reset();
+    impl_->use.Lost = false;
     impl_->provider.reset();
 }
 
@@ -133,19 +134,11 @@ void IBDatabase::KeepConnectionsOnSignal(void (*notify)()) {
 }
 
 bool IBDatabase::Connected() const {
-    return impl_->attachment != nullptr && !impl_->use.Lost;
+    return impl_->attachment != nullptr;
 }
 
-// Nothing is said over a connection the server has cut (see ConnectionUse): its transactions,
-// statements and attachment are forgotten, not ended.
-void IBDatabase::ForgetLostConnection() {
-    if (!impl_->use.Lost) return;
-    for (IBTransaction* t : impl_->transactions)
-        t->Abandon();
-    impl_->statements.Clear();
-    FbClient::Ended(impl_->attachment);
-    impl_->provider.reset();
-    impl_->use.Lost = false;
+bool IBDatabase::Lost() const {
+    return impl_->use.Lost;
 }
 
 IAttachment* IBDatabase::Attachment() const {

@@ -36,8 +36,10 @@ public:
     // it wants kept), then the prepared statements go and the attachment is closed. Never throws.
     // A connection the server has cut is only forgotten, with its transactions and statements.
     void Disconnect();
-    // False once the server has cut the connection; Connect then attaches anew.
     bool Connected() const;
+    // The server has cut the connection: calls over it fail at once, unsent. It stays connected
+    // until Disconnect, so that nothing attaches anew behind a transaction that was on it.
+    bool Lost() const;
 
     // The client library shuts every connection of the process down when it gets SIGINT or
     // SIGTERM, under whatever statement runs. For a program that stops between rows itself,
@@ -63,7 +65,6 @@ public:
 
 private:
     void Attach(bool create);
-    void ForgetLostConnection();
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

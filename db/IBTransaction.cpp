@@ -140,8 +140,7 @@ ITransaction* IBTransaction::Handle() const {
 
 void IBTransaction::ExecuteImmediate(const std::string& sql) {
     CheckDatabase();
-    // A lost connection is not silently replaced under a transaction that was on it.
-    if (!db_.Connected() && !db_.Use().Lost) db_.Connect();
+    if (!db_.Connected()) db_.Connect();
     if (!InTransaction()) StartTransaction();
     ++db_.Use().RoundTrips;
     db_.Use().Call([&](ThrowStatusWrapper& st) {
