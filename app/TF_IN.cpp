@@ -223,6 +223,8 @@ void TF_IN::Run(Component* sender, bool check) {
     view_.SetButtonsEnabled(false);
     view_.SetBusyCursor(true);
     const SqlLogOff noSqlLog(Posting, check);
+    // A connection the server cut during an earlier run is let go: this one connects anew.
+    if (DB1.Lost()) DB1.Disconnect();
     try {
         RunFiles(sender);
     } catch (const WriteError& e) {

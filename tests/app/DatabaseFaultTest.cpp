@@ -52,33 +52,40 @@ protected:
         DbfWriter::CreatePostingTable(exchange / "in_arch" / "Feladas.dbf");
     }
 
-    // One run of the window's import of the exchange folder into the database; the fault, when
-    // given, breaks it before row breakAt.
-    static TF_IN::RunOutcome Run(TestDatabase& db, const TempDir& exchange, ScriptedView& view,
-                                 const std::string& logFolder, const Fault* fault = nullptr,
-                                 int breakAt = 0) {
+    // The window importing one exchange folder into one database, open over its runs.
+    struct Window {
+        Window(TestDatabase& db, const TempDir& exchange, ScriptedView& view,
+               const std::string& logFolder)
+            : form(view, &application) {
+            form.ExchangeFolder = exchange.Folder();
+            form.DB1.DatabaseName = db.Path();
+            form.DB1.Params = db.Db().Params;
+            if (!logFolder.empty())
+                for (TEQuery* q : {&form.EQ1, &form.EQ2, &form.EQ3, &form.EQ4, &form.EQ5})
+                    q->LogFolder = logFolder;
+        }
+        ~Window() { form.DB1.Disconnect(); }
         Component application;
-        TF_IN form(view, &application);
-        form.ExchangeFolder = exchange.Folder();
-        form.DB1.DatabaseName = db.Path();
-        form.DB1.Params = db.Db().Params;
-        if (!logFolder.empty())
-            for (TEQuery* q : {&form.EQ1, &form.EQ2, &form.EQ3, &form.EQ4, &form.EQ5})
-                q->LogFolder = logFolder;
+        TF_IN form;
+    };
+
+    // One run of the window; the fault, when given, breaks it before row breakAt.
+    static TF_IN::RunOutcome Run(Window& window, ScriptedView& view, const Fault* fault = nullptr,
+                                 int breakAt = 0) {
         int asked = 0;
         // Asked before the file, then before each row.
         view.Stop = [&] {
             if (fault && ++asked == breakAt + 1) fault->Break();
             return false;
         };
-        form.CmbTipChange(ImportType::ForCode("SZLA1")->ItemText);
-        form.Button1Click(&form.Button1);
-        form.FormClose();
-        return form.LastRun();
+        // A run empties the list; choosing the type lists the folder again.
+        window.form.CmbTipChange(ImportType::ForCode("SZLA1")->ItemText);
+        window.form.Button1Click(&window.form.Button1);
+        return window.form.LastRun();
     }
 
     // Breaks the database before row `breakAt` of the table (0: before the run), checks what the
-    // stopped run left, mends it, and compares the next run's result with a clean run's.
+    // stopped run left, mends it, and compares the next run of the same window with a clean run.
     void StopMendAndCompare(TestDatabase& db, const Fault& fault, int breakAt,
                             const std::string& cause, int rows = 30) {
         const TempDir dir;
@@ -86,8 +93,9 @@ protected:
         WriteTable(dir, rows);
         const std::string table = dir.Read("feladas1.dbf");
         if (breakAt == 0) fault.Break();
+        Window window(db, dir, view, logFolder);
         const TF_IN::RunOutcome stopped =
-            Run(db, dir, view, logFolder, breakAt == 0 ? nullptr : &fault, breakAt);
+            Run(window, view, breakAt == 0 ? nullptr : &fault, breakAt);
         ASSERT_FALSE(view.Dialogs.empty());
         const std::string message = view.Dialogs.back().Text;
         EXPECT_NE(message.find(cause), std::string::npos) << message;
@@ -107,7 +115,7 @@ protected:
             EXPECT_NE(message.find("the next run continues after row"), std::string::npos);
             EXPECT_FALSE(fs::exists(dir / "in_arch" / "Err_feladas1.dbf.log"));
         }
-        const TF_IN::RunOutcome mended = Run(db, dir, view, logFolder);
+        const TF_IN::RunOutcome mended = Run(window, view);
         EXPECT_EQ(mended.FilesPosted, 1);
         EXPECT_FALSE(mended.Stopped);
         EXPECT_EQ(dir.Read("in_arch/OK_feladas1.dbf"), table);
@@ -117,7 +125,8 @@ protected:
         WriteTable(cleanExchange, rows);
         TestDatabase clean;
         MixedInputs::LoadReference(clean, 0, false);
-        Run(clean, cleanExchange, view, {});
+        Window cleanWindow(clean, cleanExchange, view, {});
+        Run(cleanWindow, view);
         EXPECT_EQ(PostingSnapshot(db), PostingSnapshot(clean));
     }
 
