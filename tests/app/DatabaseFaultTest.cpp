@@ -64,7 +64,6 @@ protected:
                 for (TEQuery* q : {&form.EQ1, &form.EQ2, &form.EQ3, &form.EQ4, &form.EQ5})
                     q->LogFolder = logFolder;
         }
-        ~Window() { form.DB1.Disconnect(); }
         Component application;
         TF_IN form;
     };
