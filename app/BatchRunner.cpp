@@ -4,6 +4,7 @@
 #include "app/ImportType.h"
 #include "app/JsonReport.h"
 #include "app/TF_IN.h"
+#include "db/DbError.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -163,7 +164,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
             form.FormClose();
         } catch (const std::exception& e) {
-            err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
+            err_ << "Error: " << text::ToUtf8(e.what()) << DbError::StatementNote(e) << "\n";
             status = 1;
         }
     }

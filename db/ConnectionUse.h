@@ -5,21 +5,27 @@
 // connection can wait for an answer that never comes.
 #include "db/FbClient.h"
 
+#include <string_view>
 #include <utility>
 
 struct ConnectionUse {
     long RoundTrips = 0;
     bool Lost = false;
 
-    // FbClient::Call over this connection: refused once it is lost, and noting a failure that
-    // says it is.
-    template <class F> auto Call(F&& f) {
+    // The funnel of every call over this connection: FbClient::Call, refused once the connection
+    // is lost, counting the round trips the call makes, noting a failure that says the connection
+    // is lost, and naming the statement a failure came from.
+    template <class F> auto Call(long trips, F&& f, std::string_view statement = {}) {
         if (Lost) throw DbError::LostConnection();
+        RoundTrips += trips;
         try {
             return FbClient::Call(std::forward<F>(f));
-        } catch (const DbError& e) {
-            if (DbError::ConnectionLost(e)) Lost = true;
+        } catch (DbError& e) {
+            Failed(e, statement);
             throw;
         }
     }
+
+private:
+    void Failed(DbError& error, std::string_view statement);
 };

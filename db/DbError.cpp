@@ -81,6 +81,11 @@ bool DbError::ConnectionLost(const std::exception& failure) {
     return error && AnyOf(error->Codes, kConnectionCodes);
 }
 
+std::string DbError::StatementNote(const std::exception& failure) {
+    const auto* error = dynamic_cast<const DbError*>(&failure);
+    return error && !error->Sql.empty() ? " (in: " + error->Sql + ")" : std::string();
+}
+
 DbError DbError::LostConnection() {
     return DbError("connection lost to database", isc_conn_lost, "08006", {isc_conn_lost});
 }

@@ -37,6 +37,9 @@ public:
     // Whether the server has cut the connection or the network lost it: nothing more can be said
     // to the server on it, not even a rollback.
     static bool ConnectionLost(const std::exception& failure);
+    // " (in: <statement>)" for a failure that came from a statement, else empty: for the
+    // program's own texts.
+    static std::string StatementNote(const std::exception& failure);
     // What a call over a connection already known to be lost fails with, unsent.
     static DbError LostConnection();
 
@@ -44,4 +47,7 @@ public:
     std::string SqlState;
     std::vector<long> Codes; // every status code of the status vector, in order
     Reach Scope;
+    // The text of the statement the failure came from, without its values; empty when it came
+    // from no statement. For the program's own texts: the described ones show the message only.
+    std::string Sql;
 };

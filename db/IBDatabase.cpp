@@ -101,7 +101,7 @@ void IBDatabase::DropDatabase() {
     for (IBTransaction* t : impl_->transactions)
         if (t->InTransaction()) t->Rollback();
     impl_->statements.Clear();
-    impl_->use.Call([&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
+    impl_->use.Call(0, [&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
     FbClient::Ended(impl_->attachment);
     impl_->provider.reset();
 }

@@ -71,10 +71,9 @@ void IBTransaction::StartTransaction() {
     if (!db_.Connected())
         throw DbError(Name + ": the database " + db_.Name + " is not connected",
                       DbError::Reach::Database);
-    db_.Use().Call([&](ThrowStatusWrapper& st) {
+    db_.Use().Call(1, [&](ThrowStatusWrapper& st) {
         FbHandle<IXpbBuilder> tpb =
             ParamBlock::Build(st, IXpbBuilder::TPB, kTpbNames, Params, Name);
-        ++db_.Use().RoundTrips;
         impl_->handle.reset(db_.Attachment()->startTransaction(&st, tpb->getBufferLength(&st),
                                                                tpb->getBuffer(&st)));
     });
@@ -94,9 +93,8 @@ void IBTransaction::End(bool commit) {
     // A failed commit leaves the transaction to be rolled back by the caller. A failed rollback
     // leaves a handle of no more use: it goes with the error, unsaid if the connection is lost.
     FbHandle<ITransaction> rollback = commit ? nullptr : std::move(impl_->handle);
-    ++db_.Use().RoundTrips;
     try {
-        db_.Use().Call([&](ThrowStatusWrapper& st) {
+        db_.Use().Call(1, [&](ThrowStatusWrapper& st) {
             if (commit)
                 impl_->handle->commit(&st);
             else
@@ -126,8 +124,7 @@ void IBTransaction::Abandon() {
 void IBTransaction::CommitRetaining() {
     CheckDatabase();
     if (!InTransaction()) throw DbError(Name + ": no transaction is active");
-    ++db_.Use().RoundTrips;
-    db_.Use().Call([&](ThrowStatusWrapper& st) { impl_->handle->commitRetaining(&st); });
+    db_.Use().Call(1, [&](ThrowStatusWrapper& st) { impl_->handle->commitRetaining(&st); });
 }
 
 bool IBTransaction::InTransaction() const {
@@ -142,11 +139,13 @@ void IBTransaction::ExecuteImmediate(const std::string& sql) {
     CheckDatabase();
     if (!db_.Connected()) db_.Connect();
     if (!InTransaction()) StartTransaction();
-    ++db_.Use().RoundTrips;
-    db_.Use().Call([&](ThrowStatusWrapper& st) {
-        db_.Attachment()->execute(&st, impl_->handle.get(), 0, sql.c_str(), SQL_DIALECT_V6, nullptr,
-                                  nullptr, nullptr, nullptr);
-    });
+    db_.Use().Call(
+        1,
+        [&](ThrowStatusWrapper& st) {
+            db_.Attachment()->execute(&st, impl_->handle.get(), 0, sql.c_str(), SQL_DIALECT_V6,
+                                      nullptr, nullptr, nullptr, nullptr);
+        },
+        sql);
 }
 
 void IBTransaction::AddDataSet(TDataSet* dataset) {

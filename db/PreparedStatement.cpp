@@ -48,33 +48,36 @@ struct PreparedStatement::Input {
 PreparedStatement::PreparedStatement(IAttachment* attachment, ITransaction* transaction,
                                      const std::string& sql, ConnectionUse& use)
     : attachment_(attachment), use_(use), sql_(sql) {
-    ++use_.RoundTrips;
-    use_.Call([&](ThrowStatusWrapper& st) {
-        statement_.reset(attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
-                                              IStatement::PREPARE_PREFETCH_METADATA));
-        type_ = statement_->getType(&st);
-        inMeta_.reset(statement_->getInputMetadata(&st));
-        outMeta_.reset(statement_->getOutputMetadata(&st));
-        inputCount_ = inMeta_->getCount(&st);
-        unsigned count = outMeta_->getCount(&st);
-        for (unsigned i = 0; i < count; ++i) {
-            std::string name = outMeta_->getAlias(&st, i);
-            if (name.empty()) name = outMeta_->getField(&st, i);
-            // Read as nothing, an array column would pass for NULL.
-            if (outMeta_->getType(&st, i) == SQL_ARRAY)
-                throw DbError("The column " + name + " is an array, which cannot be read: " + sql);
-            // Two columns of one name: the later ones get a number, so each can be found.
-            std::string unique = name;
-            for (int n = 1;; ++n) {
-                bool taken = false;
-                for (const std::string& c : columns_)
-                    taken = taken || c == unique;
-                if (!taken) break;
-                unique = name + "_" + std::to_string(n);
+    use_.Call(
+        1,
+        [&](ThrowStatusWrapper& st) {
+            statement_.reset(attachment_->prepare(&st, transaction, 0, sql.c_str(), SQL_DIALECT_V6,
+                                                  IStatement::PREPARE_PREFETCH_METADATA));
+            type_ = statement_->getType(&st);
+            inMeta_.reset(statement_->getInputMetadata(&st));
+            outMeta_.reset(statement_->getOutputMetadata(&st));
+            inputCount_ = inMeta_->getCount(&st);
+            unsigned count = outMeta_->getCount(&st);
+            for (unsigned i = 0; i < count; ++i) {
+                std::string name = outMeta_->getAlias(&st, i);
+                if (name.empty()) name = outMeta_->getField(&st, i);
+                // Read as nothing, an array column would pass for NULL.
+                if (outMeta_->getType(&st, i) == SQL_ARRAY)
+                    throw DbError("The column " + name +
+                                  " is an array, which cannot be read: " + sql);
+                // Two columns of one name: the later ones get a number, so each can be found.
+                std::string unique = name;
+                for (int n = 1;; ++n) {
+                    bool taken = false;
+                    for (const std::string& c : columns_)
+                        taken = taken || c == unique;
+                    if (!taken) break;
+                    unique = name + "_" + std::to_string(n);
+                }
+                columns_.push_back(unique);
             }
-            columns_.push_back(unique);
-        }
-    });
+        },
+        sql);
 }
 
 PreparedStatement::~PreparedStatement() {
@@ -267,21 +270,23 @@ DbValue PreparedStatement::ReadBlob(ITransaction* transaction, const void* blobI
     ISC_QUAD id;
     std::memcpy(&id, blobId, sizeof(id));
     std::string content;
-    use_.RoundTrips += 2;
-    use_.Call([&](ThrowStatusWrapper& st) {
-        FbHandle<IBlob> blob(attachment_->openBlob(&st, transaction, &id, 0, nullptr));
-        char chunk[8192];
-        for (;;) {
-            unsigned got = 0;
-            int rc = blob->getSegment(&st, sizeof(chunk), chunk, &got);
-            if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
-                content.append(chunk, got);
-            else
-                break;
-        }
-        blob->close(&st);
-        FbClient::Ended(blob);
-    });
+    use_.Call(
+        2,
+        [&](ThrowStatusWrapper& st) {
+            FbHandle<IBlob> blob(attachment_->openBlob(&st, transaction, &id, 0, nullptr));
+            char chunk[8192];
+            for (;;) {
+                unsigned got = 0;
+                int rc = blob->getSegment(&st, sizeof(chunk), chunk, &got);
+                if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+                    content.append(chunk, got);
+                else
+                    break;
+            }
+            blob->close(&st);
+            FbClient::Ended(blob);
+        },
+        sql_);
     return DbValue::Text(std::move(content));
 }
 
@@ -296,42 +301,58 @@ PreparedStatement::Fetch(ITransaction* transaction, const std::vector<const DbVa
         return rows;
     }
     Input in = BuildInput(inputs);
-    use_.Call([&](ThrowStatusWrapper& st) {
-        const unsigned length = outMeta_->getMessageLength(&st);
-        const std::size_t batch = std::clamp(4 * 32768 / (length + 12), 10u, 1000u);
-        std::vector<unsigned char> buffer(length);
-        ++use_.RoundTrips;
-        FbHandle<IResultSet> cursor(statement_->openCursor(
-            &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
-            outMeta_.get(), 0));
-        while (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK) {
-            rows.push_back(ReadRow(transaction, buffer.data()));
-            if (rows.size() % batch == 0) ++use_.RoundTrips;
-        }
-        cursor->close(&st);
-        FbClient::Ended(cursor);
-    });
+    const unsigned length =
+        FbClient::Call([&](ThrowStatusWrapper& st) { return outMeta_->getMessageLength(&st); });
+    const std::size_t batch = std::clamp(4 * 32768 / (length + 12), 10u, 1000u);
+    std::vector<unsigned char> buffer(length);
+    FbHandle<IResultSet> cursor;
+    // Each call takes one batch of rows; the first one carries the open.
+    bool more = true;
+    while (more)
+        use_.Call(
+            1,
+            [&](ThrowStatusWrapper& st) {
+                if (!cursor)
+                    cursor.reset(statement_->openCursor(
+                        &st, transaction, in.meta.get(),
+                        in.buffer.empty() ? nullptr : in.buffer.data(), outMeta_.get(), 0));
+                for (std::size_t n = 0; n < batch; ++n)
+                    if (cursor->fetchNext(&st, buffer.data()) == IStatus::RESULT_OK) {
+                        rows.push_back(ReadRow(transaction, buffer.data()));
+                    } else {
+                        more = false;
+                        cursor->close(&st);
+                        FbClient::Ended(cursor);
+                        return;
+                    }
+            },
+            sql_);
     return rows;
 }
 
 long PreparedStatement::Execute(ITransaction* transaction,
                                 const std::vector<const DbValue*>& inputs, Row* outputs) {
     Input in = BuildInput(inputs);
-    use_.Call([&](ThrowStatusWrapper& st) {
-        std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
-        bool withOutput = !columns_.empty() && !IsSelect();
-        lastRun_ = ++use_.RoundTrips;
-        statement_->execute(
-            &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
-            withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
-        if (withOutput && outputs) *outputs = ReadRow(transaction, buffer.data());
-    });
+    use_.Call(
+        1,
+        [&](ThrowStatusWrapper& st) {
+            std::vector<unsigned char> buffer(outMeta_->getMessageLength(&st));
+            bool withOutput = !columns_.empty() && !IsSelect();
+            lastRun_ = use_.RoundTrips;
+            statement_->execute(
+                &st, transaction, in.meta.get(), in.buffer.empty() ? nullptr : in.buffer.data(),
+                withOutput ? outMeta_.get() : nullptr, withOutput ? buffer.data() : nullptr);
+            if (withOutput && outputs) *outputs = ReadRow(transaction, buffer.data());
+        },
+        sql_);
     return lastRun_;
 }
 
 unsigned PreparedStatement::AffectedRecords() {
-    ++use_.RoundTrips;
-    return use_.Call([&](ThrowStatusWrapper& st) {
-        return static_cast<unsigned>(statement_->getAffectedRecords(&st));
-    });
+    return use_.Call(
+        1,
+        [&](ThrowStatusWrapper& st) {
+            return static_cast<unsigned>(statement_->getAffectedRecords(&st));
+        },
+        sql_);
 }

@@ -281,6 +281,9 @@ TEST_F(IBQueryTest, BadInputGivesTheDatabasesMessageOrNamesWhatIsMissing) {
         FAIL();
     } catch (const DbError& e) {
         EXPECT_EQ(e.SqlState, "22001") << e.what();
+        // The statement as sent, without its value; the message stays the database's.
+        EXPECT_EQ(e.Sql, "insert into FELCSOP (CS_CSOPORT) values (?)\r\n");
+        EXPECT_EQ(std::string(e.what()).find("insert"), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("truncation"), std::string::npos) << e.what();
     }
 }
