@@ -1,6 +1,7 @@
 #include "app/BatchRunner.h"
 
 #include "app/ConsoleView.h"
+#include "app/DatabaseTimeout.h"
 #include "app/ImportType.h"
 #include "app/JsonReport.h"
 #include "app/TF_IN.h"
@@ -34,7 +35,7 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
 
 const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
-           "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "[--quiet] [--report=FILE] [--db-timeout=SECONDS] PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
 }
 
@@ -69,6 +70,11 @@ const char* BatchRunner::Help() {
            "  --quiet        print only errors, refused and failed files, and the summary;\n"
            "                 nothing at all when there is nothing to do\n"
            "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  --db-timeout=SECONDS\n"
+           "                 a database call of a server that gets no answer this long is\n"
+           "                 taken as a lost database: the file stops after its last committed\n"
+           "                 row and the run exits 3 (default 60, or INZEFOR_DB_TIMEOUT; a\n"
+           "                 database that answers other connections gets up to ten times it)\n"
            "  -h, --help     this text\n"
            "  --version      the program's version\n"
            "\n"
@@ -104,6 +110,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     ConsoleView::Answers answers;
     bool repost = false, check = false, quiet = false;
     std::string report;
+    std::optional<std::chrono::seconds> dbTimeout;
     const ImportType* type = ImportType::ForCode("SZLA1");
     std::vector<std::string> positional;
     std::set<std::string> given;
@@ -115,7 +122,8 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-        const bool takesValue = name == "--type" || name == "--year" || name == "--report";
+        const bool takesValue =
+            name == "--type" || name == "--year" || name == "--report" || name == "--db-timeout";
         const bool flag =
             name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
@@ -131,6 +139,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             answers.Year = value;
         } else if (name == "--report") {
             report = value;
+        } else if (name == "--db-timeout") {
+            dbTimeout = DatabaseTimeout::Parse(value);
+            if (!dbTimeout)
+                return UsageError(name + "=" + value + ": " + DatabaseTimeout::Expected());
         } else {
             (name == "--first-only" ? answers.FirstOnly
              : name == "--repost"   ? repost
@@ -139,6 +151,8 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         }
     }
     if (positional.size() > 1) return UsageError("Extra argument: " + positional[1]);
+    if (const std::string why = DatabaseTimeout::EnvironmentProblem(); !why.empty() && !dbTimeout)
+        return UsageError(why);
     if (check && repost) return UsageError("--check posts nothing, so --repost cannot go with it");
     if (!report.empty())
         if (const std::string why = JsonReport::CannotWrite(report); !why.empty())
@@ -149,6 +163,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     TF_IN form(view, &application);
     form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
     form.FormCreate(ExecutablePath());
+    if (dbTimeout) form.DB1.Timeout = *dbTimeout;
     int status = 2;
     if (form.FormActivate(positional, false) == TF_IN::StartResult::Started) {
         try {

@@ -1,5 +1,7 @@
 #include "app/TF_IN.h"
 
+#include "app/DatabaseTimeout.h"
+
 #include "app/BankConversion.h"
 #include "app/CheckFolder.h"
 #include "app/ImportType.h"
@@ -93,6 +95,7 @@ TF_IN::~TF_IN() = default;
 
 void TF_IN::FormCreate(const std::string& exePath) {
     ExePath = exePath;
+    DB1.Timeout = DatabaseTimeout::FromEnvironment(DB1.Timeout);
 }
 
 TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, bool actOnRunWord) {

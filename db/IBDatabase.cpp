@@ -1,5 +1,6 @@
 #include "db/IBDatabase.h"
 
+#include "db/CallWatch.h"
 #include "db/ConnectionUse.h"
 #include "db/FbClient.h"
 #include "db/IBTransaction.h"
@@ -41,6 +42,23 @@ constexpr ParamBlock::Name kDpbNames[] = {
     {"utf8_filename", isc_dpb_utf8_filename, ParamBlock::Kind::Flag},
 };
 
+// A name the client sends to a server: "host:path", "host/port:path", never "c:\\path".
+bool OnServer(const std::string& name) {
+    const std::size_t colon = name.find(':');
+    return colon != std::string::npos && colon > 1 && name.front() != '/';
+}
+
+// Attaches anew with the same name and parameters, its attach bounded by bound.
+void Probe(const std::string& name, std::vector<std::string> params, std::chrono::seconds bound) {
+    IBDatabase probe("Probe");
+    probe.DatabaseName = name;
+    std::erase_if(params, [](const std::string& p) { return p.starts_with("connect_timeout="); });
+    params.push_back("connect_timeout=" + std::to_string(bound.count()));
+    probe.Params = std::move(params);
+    probe.Timeout = std::chrono::seconds(0);
+    probe.Connect();
+}
+
 void (*signalNotify)() = nullptr;
 
 int OnShutdown(const int reason, const int mask, void*) {
@@ -56,6 +74,8 @@ struct IBDatabase::Impl {
     FbHandle<IProvider> provider;
     FbHandle<IAttachment> attachment;
     ConnectionUse use;
+    // After the attachment: it goes first.
+    std::unique_ptr<CallWatch> watch;
     StatementCache statements{use};
     std::vector<IBTransaction*> transactions;
 };
@@ -81,11 +101,29 @@ void IBDatabase::CreateDatabase() {
 
 void IBDatabase::Attach(bool create) {
     if (DatabaseName.empty()) throw DbError(Name + ": no database name is set");
+    const bool bounded = Timeout.count() > 0 && OnServer(DatabaseName);
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        AttachNow(create, bounded);
+    } catch (const DbError& e) {
+        const auto waited = std::chrono::steady_clock::now() - started;
+        if (!bounded || waited + std::chrono::milliseconds(500) < Timeout) throw;
+        throw DbError("No answer from the database " + DatabaseName + " for " +
+                          std::to_string(Timeout.count()) + " s to the attach: " + e.what(),
+                      isc_net_connect_err, "08001", {isc_net_connect_err});
+    }
+    if (bounded) Watch();
+}
+
+void IBDatabase::AttachNow(bool create, bool bounded) {
     FbClient::Call([&](ThrowStatusWrapper& st) {
         FbHandle<IXpbBuilder> dpb =
             ParamBlock::Build(st, IXpbBuilder::DPB, kDpbNames, Params, Name);
         if (!dpb->findFirst(&st, isc_dpb_sql_dialect))
             dpb->insertInt(&st, isc_dpb_sql_dialect, SQL_DIALECT_V6);
+        // A server that takes the connection but never answers the attach.
+        if (bounded && !dpb->findFirst(&st, isc_dpb_connect_timeout))
+            dpb->insertInt(&st, isc_dpb_connect_timeout, static_cast<int>(Timeout.count()));
         FbHandle<IProvider> provider(FbClient::Master()->getDispatcher());
         const unsigned length = dpb->getBufferLength(&st);
         const unsigned char* buffer = dpb->getBuffer(&st);
@@ -96,12 +134,27 @@ void IBDatabase::Attach(bool create) {
     });
 }
 
+void IBDatabase::Watch() {
+    impl_->watch = std::make_unique<CallWatch>(
+        impl_->attachment.get(), DatabaseName, Timeout,
+        [name = DatabaseName, params = Params](std::chrono::seconds bound) {
+            Probe(name, params, bound);
+        });
+    impl_->use.Watch = impl_->watch.get();
+}
+
+void IBDatabase::Unwatch() {
+    impl_->use.Watch = nullptr;
+    impl_->watch.reset();
+}
+
 void IBDatabase::DropDatabase() {
     if (!Connected()) throw DbError(Name + ": not connected");
     for (IBTransaction* t : impl_->transactions)
         if (t->InTransaction()) t->Rollback();
     impl_->statements.Clear();
     impl_->use.Call(0, [&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
+    Unwatch();
     FbClient::Ended(impl_->attachment);
     impl_->provider.reset();
 }
@@ -119,6 +172,7 @@ void IBDatabase::Disconnect() {
     // lost before or found lost by those rollbacks: the transactions forgot themselves, and so
     // do the statements and the attachment.
     impl_->statements.Clear();
+    Unwatch();
     if (impl_->use.Lost)
         FbClient::Ended(impl_->attachment);
     else

@@ -2,6 +2,7 @@
 // The database connection (DB1): a Firebird attachment by name with name=value parameter lines.
 #include "platform/Component.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,12 @@ public:
     std::string DatabaseName;
     // name=value lines, translated by name into the database parameter block.
     std::vector<std::string> Params{"user_name=SYSDBA", "password=quenbirat", "lc_ctype=WIN1250"};
+
+    // The database timeout: on a server ("host:path"), a call that gets no answer this long
+    // while the database answers no other connection either fails as a lost connection, and an
+    // attach is given up after it (see CallWatch). Read at Connect. 0: calls wait unbounded.
+    std::chrono::seconds Timeout{kDefaultTimeout};
+    static constexpr std::chrono::seconds kDefaultTimeout{60};
 
     // Throws DbError with Firebird's message; an unknown parameter name names its line.
     void Connect();
@@ -65,6 +72,9 @@ public:
 
 private:
     void Attach(bool create);
+    void AttachNow(bool create, bool bounded);
+    void Watch();
+    void Unwatch();
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

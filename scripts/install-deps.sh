@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev
   xauth xvfb
   systemd
+  socat
 )
 packages+=("$@")
 

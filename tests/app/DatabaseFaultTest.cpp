@@ -8,6 +8,7 @@
 #include "tests/support/MixedInputs.h"
 #include "tests/support/PostingSnapshot.h"
 #include "tests/support/ScriptedView.h"
+#include "tests/support/StallingRelay.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDatabase.h"
 #include "tests/support/TestServer.h"
@@ -93,6 +94,10 @@ protected:
         const std::string table = dir.Read("feladas1.dbf");
         if (breakAt == 0) fault.Break();
         Window window(db, dir, view, logFolder);
+        if (!through.empty()) {
+            window.form.DB1.DatabaseName = through;
+            window.form.DB1.Timeout = std::chrono::seconds(5);
+        }
         const TF_IN::RunOutcome stopped =
             Run(window, view, breakAt == 0 ? nullptr : &fault, breakAt);
         ASSERT_FALSE(view.Dialogs.empty());
@@ -130,6 +135,7 @@ protected:
     }
 
     std::string logFolder; // SQL log folder of the queries, when set
+    std::string through;   // the window's name of the database, when not its own
 };
 
 TEST_F(DatabaseFault, ADroppedProcedureStopsTheFileAtTheFirstRowThatNeedsIt) {
@@ -192,6 +198,21 @@ TEST_F(DatabaseFault, AConnectionCutByTheServerStopsTheFile) {
                       },
                       [] {}};
     StopMendAndCompare(db, fault, 5, "connection shutdown");
+}
+
+// A database that stops answering, with no reset or close (a partition, a hung server): the call
+// is cut at the timeout and the file stops as for a cut connection; an attach is given up.
+TEST_F(DatabaseFault, ADatabaseThatFallsSilentStopsTheFile) {
+    if (const std::string missing = TestServer::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
+    for (int breakAt : {0, 5}) {
+        TestDatabase db("silent-" + std::to_string(::getpid()) + ".fdb");
+        MixedInputs::LoadReference(db, 0, false);
+        StallingRelay relay;
+        through = relay.Through(db.Path());
+        const Fault fault{[&] { relay.Stall(); }, [&] { relay.Go(); }};
+        StopMendAndCompare(db, fault, breakAt, "No answer from the database " + through);
+    }
 }
 
 } // namespace
