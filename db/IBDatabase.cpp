@@ -153,6 +153,9 @@ void IBDatabase::DropDatabase() {
     for (IBTransaction* t : impl_->transactions)
         if (t->InTransaction()) t->Rollback();
     impl_->statements.Clear();
+    // A drop that succeeds lets the attachment go; the watch may still cut it meanwhile.
+    FbHandle<IReferenceCounted> kept(impl_->attachment.get());
+    impl_->attachment->addRef();
     impl_->use.Call(0, [&](ThrowStatusWrapper& st) { impl_->attachment->dropDatabase(&st); });
     Unwatch();
     FbClient::Ended(impl_->attachment);
@@ -172,13 +175,28 @@ void IBDatabase::Disconnect() {
     // lost before or found lost by those rollbacks: the transactions forgot themselves, and so
     // do the statements and the attachment.
     impl_->statements.Clear();
-    Unwatch();
     if (impl_->use.Lost)
         FbClient::Ended(impl_->attachment);
     else
-        impl_->attachment.reset();
+        Detach();
+    Unwatch();
     impl_->use.Lost = false;
     impl_->provider.reset();
+}
+
+// The detach is a call too, watched like the others. It lets the attachment go when it succeeds,
+// so the watch's reference keeps it for a cut until the watch has ended.
+void IBDatabase::Detach() {
+    if (!impl_->watch) {
+        impl_->attachment.reset();
+        return;
+    }
+    FbHandle<IReferenceCounted> kept(impl_->attachment.get());
+    impl_->attachment->addRef();
+    impl_->watch->Arm();
+    impl_->attachment.reset();
+    impl_->watch->Disarm();
+    Unwatch();
 }
 
 void IBDatabase::KeepConnectionsOnSignal(void (*notify)()) {

@@ -75,6 +75,7 @@ private:
     void AttachNow(bool create, bool bounded);
     void Watch();
     void Unwatch();
+    void Detach();
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -64,6 +64,7 @@ TEST_F(Batch, UsageAndStartUpFailuresExitWithTwo) {
     EXPECT_NE(err.str().find("Unknown import type: BANK3"), std::string::npos);
     EXPECT_EQ(Run({"--year=20x2", Params()}), 2);
     EXPECT_EQ(Run({"--all", Params()}), 2);
+    EXPECT_EQ(Run({"--db-timeout=0", Params()}), 2);
     EXPECT_EQ(Run({(dir / "missing.txt").string()}), 2);
     EXPECT_NE(err.str().find("file nem létezik!"), std::string::npos);
     EXPECT_EQ(Run({Params({"a", "b", "c"})}), 2);

@@ -71,6 +71,24 @@ TEST(ServerTest, QueriesAndProceduresOverTcp) {
     sp.ExecProc();
     EXPECT_GT(sp.ParamByName("N").AsInteger(), 0);
     tr.Commit();
+
+    // A call that waits on a lock three times the timeout is slow, not silent: the server answers
+    // a second connection, so the wait runs to its own end.
+    IBDatabase other("DB2");
+    IBTransaction waiting(other, "TR2");
+    other.DatabaseName = db.DatabaseName;
+    other.Params = db.Params;
+    other.Timeout = std::chrono::seconds(1);
+    waiting.Params = {"read_committed", "rec_version", "wait", "lock_timeout=3"};
+    const std::string update = "update UGYFEL set UG_CEG = 'X' where UG_ID = " + std::to_string(id);
+    tr.ExecuteImmediate(update);
+    try {
+        waiting.ExecuteImmediate(update);
+        ADD_FAILURE();
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.Conflict() && !other.Lost()) << e.what();
+    }
+    tr.Rollback();
     db.Disconnect();
     db.Connect();
 }
