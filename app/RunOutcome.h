@@ -13,7 +13,8 @@ struct RunOutcome {
     using Time = std::chrono::system_clock::time_point;
 
     struct File {
-        enum class Result { Posted, Failed, Refused, Stopped };
+        // Unsettled: still being written, left for a later run; neither failed nor posted.
+        enum class Result { Posted, Failed, Refused, Stopped, Unsettled };
         std::string Name;
         std::string Source; // the statement or payroll table it was converted from, if any
         std::string Key;    // its content key; empty without the bookkeeping tables
@@ -24,6 +25,7 @@ struct RunOutcome {
         PostingCounts Counts;
         PostingNotes Notes;
         Time Started, Ended;
+        bool Waited = false; // changed just before the run, which waited for it to settle
     };
 
     bool Check = false; // nothing was posted: a check
