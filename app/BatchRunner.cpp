@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
 
 const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
-           "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "[--quiet] [--report=FILE] [--settle=SECONDS] PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
 }
 
@@ -68,6 +69,11 @@ const char* BatchRunner::Help() {
            "  --quiet        print only errors, refused and failed files, and the summary;\n"
            "                 nothing at all when there is nothing to do\n"
            "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  --settle=SECONDS\n"
+           "                 take a file only once its size and time have stayed unchanged\n"
+           "                 for SECONDS (default 5, or INZEFOR_SETTLE; 0 takes files at once).\n"
+           "                 A file changed earlier is taken at once; one still changing after\n"
+           "                 three times SECONDS is left for a later run, with a notice\n"
            "  -h, --help     this text\n"
            "  --version      the program's version\n"
            "\n"
@@ -103,6 +109,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     ConsoleView::Answers answers;
     bool repost = false, check = false, quiet = false;
     std::string report;
+    std::optional<SettleWatch::Duration> settle;
     const ImportType* type = ImportType::ForCode("SZLA1");
     std::vector<std::string> positional;
     std::set<std::string> given;
@@ -114,7 +121,8 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-        const bool takesValue = name == "--type" || name == "--year" || name == "--report";
+        const bool takesValue =
+            name == "--type" || name == "--year" || name == "--report" || name == "--settle";
         const bool flag =
             name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
@@ -130,6 +138,9 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             answers.Year = value;
         } else if (name == "--report") {
             report = value;
+        } else if (name == "--settle") {
+            settle = SettleWatch::Parse(value);
+            if (!settle) return UsageError("Not a number of seconds: " + value);
         } else {
             (name == "--first-only" ? answers.FirstOnly
              : name == "--repost"   ? repost
@@ -147,6 +158,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     Component application;
     TF_IN form(view, &application);
     form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
+    if (settle) form.SettleTime = *settle;
     form.FormCreate(ExecutablePath());
     int status = 2;
     if (form.FormActivate(positional, false) == TF_IN::StartResult::Started) {

@@ -14,6 +14,7 @@
 #include "platform/WriteError.h"
 #include "posting/PostingStopped.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
@@ -250,6 +251,8 @@ void TF_IN::Run(Component* sender, bool check) {
     // Told once the run is over, so that no file's log covers them.
     for (const std::string& notice : notices)
         view_.ShowNotice(notice);
+    for (const RunOutcome::File& file : lastRun_.Files)
+        if (file.Outcome == RunOutcome::File::Result::Unsettled) view_.ShowNotice(file.Message);
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
@@ -310,11 +313,13 @@ void TF_IN::RunFiles(Component* sender) {
     if (names.size() >= 2)
         allInOne = ShowMsg(W1250("Minden feladást egy naplóba tegyek?!"), "&Igen;&Nem") == 1;
 
-    fileCount_ = allInOne ? static_cast<int>(names.size()) : 1;
+    std::vector<std::string> handled = allInOne ? names : std::vector<std::string>{names.front()};
+    if (!TakeSettled(handled, converted, *lock) || handled.empty()) return;
+    fileCount_ = static_cast<int>(handled.size());
     fileNumber_ = 0;
     // Where a check converts, for as long as it posts what it converted.
     std::optional<CheckFolder> checkFolder;
-    for (const std::string& listed : names) {
+    for (const std::string& listed : handled) {
         view_.ProcessMessages();
         if (view_.StopRequested()) {
             lastRun_.Stopped = true;
@@ -332,6 +337,7 @@ void TF_IN::RunFiles(Component* sender) {
         }
         const bool goOn = HandleFile(sender, name, archive, folder);
         if (name != listed) lastRun_.Files.back().Source = listed;
+        lastRun_.Files.back().Waited = std::ranges::count(waited_, listed) > 0;
         if (!goOn) return;
         if (!allInOne) break;
     }
@@ -340,6 +346,32 @@ void TF_IN::RunFiles(Component* sender) {
     view_.SetBusyCursor(false);
     lastRun_.Completed = true;
     ShowMsg(std::string(check_ ? kEndOfCheck : kEndOfImport) + "\r\n" + lastRun_.Summary());
+}
+
+bool TF_IN::TakeSettled(std::vector<std::string>& names, const std::string& converted,
+                        const FolderLock& lock) {
+    // A converted table is this run's own output, or one an earlier run left: no writer's.
+    std::vector<std::string> watched = names;
+    if (!converted.empty()) std::erase(watched, converted);
+    // Statements are text; every other input is a dBase table.
+    SettleWatch watch(view_, SettleTime, converted != BankConversion::Output);
+    const SettleWatch::Result settled =
+        watch.Watch(ExchangeFolder, watched, [&lock] { return lock.Touch(); });
+    if (settled.Stopped) {
+        lastRun_.Stopped = true;
+        return false;
+    }
+    waited_ = settled.Waited;
+    for (std::size_t i = 0; i < settled.Left.size(); ++i) {
+        RunOutcome::File& file = lastRun_.Files.emplace_back();
+        file.Name = settled.Left[i];
+        file.Outcome = RunOutcome::File::Result::Unsettled;
+        file.Message = settled.Why[i];
+        file.Waited = std::ranges::count(waited_, file.Name) > 0;
+        file.Started = file.Ended = Now();
+        std::erase(names, file.Name);
+    }
+    return true;
 }
 
 std::string TF_IN::ConversionOutput() const {
@@ -450,6 +482,8 @@ bool TF_IN::PostAndArchive(Component* sender, const std::string& name, const Inp
         Dbf1.Close();
         failure = e.what();
         const std::string rows = std::to_string(e.RowsIn);
+        // Rows handled include the rejected ones; only the posted ones are in.
+        const std::string in = std::to_string(Engine.Progress().Counts.RowsPosted);
         if (check_ && e.Requested) {
             Finished(Result::Stopped, failure);
             ShowErrMsg(sender, failure + "\r\nThe check of " + name + " stopped after row " + rows +
@@ -460,14 +494,14 @@ bool TF_IN::PostAndArchive(Component* sender, const std::string& name, const Inp
             if (Ledger.Available() || e.RowsIn == 0) {
                 Finished(Result::Stopped, failure);
                 ShowErrMsg(sender, failure + "\r\n" + name + " stopped after row " + rows + ": " +
-                                       rows +
+                                       in +
                                        " of its rows are in. It stays in the exchange folder "
                                        "and the next run continues after row " +
                                        rows + ".");
                 return false;
             }
             // Left in place, the file would be posted from its first row again.
-            failure += "\r\n" + rows + " rows of " + name +
+            failure += "\r\n" + in + " rows of " + name +
                        " are in; without the bookkeeping tables the rest cannot be continued: "
                        "post only the rows after row " +
                        rows + ".";

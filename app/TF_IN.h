@@ -4,12 +4,14 @@
 // only through TF_INView.
 #include "app/InputArchive.h"
 #include "app/RunOutcome.h"
+#include "app/SettleWatch.h"
 #include "app/TF_INView.h"
 #include "db/IBDatabase.h"
 #include "db/IBTransaction.h"
 #include "db/SqlLogSettings.h"
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
+#include "platform/FolderLock.h"
 #include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
@@ -52,6 +54,8 @@ public:
     // What a run does with a file whose content was posted in full before.
     enum class Repost { Ask, Refuse, Allow };
     Repost RepostAnswer = Repost::Ask;
+    // How long a file must stay unchanged before it is taken (0: at once).
+    SettleWatch::Duration SettleTime = SettleWatch::FromEnvironment();
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
     const std::string& RunWord() const { return runWord_; }
@@ -119,6 +123,10 @@ private:
     // Sets Memo2 to the file's run log and writes it (a check writes nothing).
     bool WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
                      const std::string& name, const std::string& status);
+    // Drops from names the files still being written, each noted in the run's outcome; false
+    // when a stop was asked for while the run waited on them.
+    bool TakeSettled(std::vector<std::string>& names, const std::string& converted,
+                     const FolderLock& lock);
     // Ends the run early with an error message.
     void EndRun(Component* sender, const std::string& text);
     // What the operator is told once per run: what the type's mask matches that is no input.
@@ -134,6 +142,7 @@ private:
     bool engineStarted_ = false;       // on the file in hand: its counts are the engine's
     bool logMade_ = false;             // for the file in hand: Memo2 is its log
     int fileNumber_ = 0, fileCount_ = 0;
-    std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
-    std::string resumeNote_;   // for the run log: where this run took the file up
+    std::string ledgerNotice_;        // for the run log: why a stopped run cannot be resumed
+    std::string resumeNote_;          // for the run log: where this run took the file up
+    std::vector<std::string> waited_; // the files this run waited on to settle
 };
