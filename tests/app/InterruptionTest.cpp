@@ -213,60 +213,6 @@ private:
     int starts_ = 0;
 };
 
-// A sender writing a table into the exchange folder as a copy does (the final header first, then
-// the records) or as an appending writer does (a header announcing no records, the count set
-// when it closes). It writes a third, says so, and goes on a record at a time until told to
-// finish; its last record waits for that, so a run started meanwhile meets it unfinished.
-class SlowWriter {
-public:
-    SlowWriter(const fs::path& whole, const fs::path& to, bool copy)
-        : bytes_(ContentOf(whole)), to_(to.string()) {
-        if (pipe2(ready_, O_CLOEXEC) != 0 || pipe2(go_, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-        pid_ = fork();
-        if (pid_ == 0) Write(copy); // only system calls: the test has threads
-        close(ready_[1]);
-        close(go_[0]);
-        char said = 0;
-        if (read(ready_[0], &said, 1) != 1) throw std::runtime_error("the writer did not start");
-    }
-    int Finish() {
-        close(go_[1]);
-        close(ready_[0]);
-        return Site::Wait(pid_);
-    }
-
-private:
-    static std::string ContentOf(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    [[noreturn]] void Write(bool copy) {
-        const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data());
-        const std::size_t header = b[8] | b[9] << 8, record = b[10] | b[11] << 8;
-        const std::size_t end = header + (b[4] | b[5] << 8 | b[6] << 16) * record;
-        close(go_[1]);
-        const int fd = open(to_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        bool ok = write(fd, b, header) == ssize_t(header);
-        if (!copy) ok = ok && pwrite(fd, "\0\0\0\0", 4, 4) == 4;
-        std::size_t at = header + (end - header) / record / 3 * record;
-        ok = ok && write(fd, b + header, at - header) == ssize_t(at - header);
-        ok = ok && write(ready_[1], "x", 1) == 1;
-        pollfd told{go_[0], POLLIN, 0};
-        // A record every few milliseconds: the writer's own pace, until it is told to finish.
-        for (; ok && at + record < end && poll(&told, 1, 20) == 0; at += record)
-            ok = write(fd, b + at, record) == ssize_t(record);
-        if (ok) poll(&told, 1, -1);
-        ok = ok && write(fd, b + at, bytes_.size() - at) == ssize_t(bytes_.size() - at);
-        if (!copy) ok = ok && pwrite(fd, b + 4, 4, 4) == 4;
-        _exit(ok && close(fd) == 0 ? 0 : 1);
-    }
-
-    std::string bytes_;
-    std::string to_;
-    int ready_[2] = {-1, -1}, go_[2] = {-1, -1};
-    pid_t pid_ = -1;
-};
-
 // How a scenario writes its input into an exchange folder.
 using Writer = std::function<void(const fs::path& exchange)>;
 
@@ -351,22 +297,57 @@ protected:
             ASSERT_EQ(got[i], expected[i]) << "first difference at entry " << i;
     }
 
-    // A run started while a sender writes the table leaves it where it is, says so and exits 0;
-    // the run after the sender has finished takes it a moment later and posts every row once.
+    // A sender writes the table as a copy does (the final header first, then the records) or as
+    // an appending writer does (a header announcing no records, the count set when it closes).
+    // It writes a third, says so, and goes on a record at a time until told to finish, its last
+    // record kept for then. Only system calls: the test has threads.
+    [[noreturn]] static void WriteSlowly(const std::string& bytes, const std::string& to, bool copy,
+                                         int ready, int go) {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+        const std::size_t header = b[8] | b[9] << 8, record = b[10] | b[11] << 8;
+        const std::size_t end = header + (b[4] | b[5] << 8 | b[6] << 16) * record;
+        const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::size_t at = header + (end - header) / record / 3 * record;
+        bool ok = write(fd, b, at) == ssize_t(at) && (copy || pwrite(fd, "\0\0\0\0", 4, 4) == 4);
+        ok = ok && write(ready, "x", 1) == 1;
+        pollfd told{go, POLLIN, 0};
+        for (; ok && at + record < end && poll(&told, 1, 20) == 0; at += record)
+            ok = write(fd, b + at, record) == ssize_t(record);
+        if (ok) poll(&told, 1, -1);
+        ok = ok && write(fd, b + at, bytes.size() - at) == ssize_t(bytes.size() - at);
+        _exit(ok && (copy || pwrite(fd, b + 4, 4, 4) == 4) && close(fd) == 0 ? 0 : 1);
+    }
+
+    // The run started while the sender writes meets the table unfinished: it leaves it where it
+    // is, says so and exits 0. The run after the sender has finished takes it a moment later,
+    // and every row is posted once.
     void RaceWith(bool copy) {
         const Writer write = [](const fs::path& exchange) {
             MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 1200);
         };
         Reference("SZLA1", write);
-        const fs::path whole = stopped_.Exchange().parent_path();
-        write(whole);
+        write(stopped_.Exchange().parent_path());
+        std::ifstream in(stopped_.Exchange().parent_path() / "feladas01.dbf", std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const std::string to = (stopped_.Exchange() / "feladas01.dbf").string();
+        int ready[2], go[2];
+        ASSERT_EQ(pipe2(ready, O_CLOEXEC) | pipe2(go, O_CLOEXEC), 0);
+        const pid_t writer = fork();
+        if (writer == 0) {
+            close(go[1]);
+            WriteSlowly(bytes, to, copy, ready[1], go[0]);
+        }
+        close(go[0]);
+        close(ready[1]);
+        char said = 0;
+        ASSERT_EQ(read(ready[0], &said, 1), 1);
         setenv("INZEFOR_SETTLE", "1", 1);
-        SlowWriter writer(whole / "feladas01.dbf", stopped_.Exchange() / "feladas01.dbf", copy);
         EXPECT_EQ(stopped_.Run("SZLA1"), 0) << stopped_.Output();
         EXPECT_NE(stopped_.Output().find("feladas01.dbf"), std::string::npos);
         EXPECT_NE(stopped_.Output().find("it is left for a later run"), std::string::npos);
         EXPECT_EQ(stopped_.Left(), std::vector<std::string>{"feladas01.dbf"});
-        EXPECT_EQ(writer.Finish(), 0);
+        close(go[1]);
+        EXPECT_EQ(Site::Wait(writer), 0);
         EXPECT_EQ(stopped_.Run("SZLA1"), cleanStatus_) << stopped_.Output();
         EXPECT_EQ(stopped_.Run("SZLA1"), 0) << stopped_.Output();
         SameAsClean();
