@@ -67,6 +67,20 @@ const RunOutcome::File& RunOutcome::Add(File file) {
     return Files.emplace_back(std::move(file));
 }
 
+void RunOutcome::AddUnsettled(const std::string& name, const std::string& why) {
+    File file;
+    file.Name = name;
+    file.Outcome = File::Result::Unsettled;
+    file.Message = why;
+    file.Started = file.Ended = std::chrono::system_clock::now();
+    Add(std::move(file));
+}
+
+void RunOutcome::MarkWaited(const std::vector<std::string>& listed) {
+    for (File& file : Files)
+        file.Waited = std::ranges::count(listed, file.Source.empty() ? file.Name : file.Source) > 0;
+}
+
 PostingCounts RunOutcome::Totals() const {
     PostingCounts totals;
     for (const File& file : Files)
