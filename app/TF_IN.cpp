@@ -185,8 +185,8 @@ std::string TF_IN::ListFiles(const std::string& folder, const std::string& mask)
     return result;
 }
 
-int TF_IN::ShowMsg(const std::string& text, const std::string& buttons) {
-    return view_.ShowDialog(MessageKind(buttons), text, buttons);
+int TF_IN::ShowMsg(const std::string& text, const std::string& buttons, int defaultButton) {
+    return view_.ShowDialog(MessageKind(buttons), text, buttons, defaultButton);
 }
 
 int TF_IN::ShowErrMsg(const Component* sender, const std::string& text,
@@ -253,7 +253,11 @@ void TF_IN::Run(Component* sender, bool check) {
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
-    SetWorkList(std::vector<std::string>{});
+    // A check leaves every file where it was: the list shows what still waits, for IMPORT.
+    if (check)
+        CmbTipChange(CmbTipText);
+    else
+        SetWorkList(std::vector<std::string>{});
     view_.SetProgress(0);
     view_.ShowFile(0, 0, {});
     lastRun_.Ended = Now();
@@ -550,9 +554,10 @@ FileProgress TF_IN::TakeUp(const std::string& name, const std::string& key, int 
         const std::string posted = "The same content as " + name + " was posted on " +
                                    Stamp(found->Started) + " as " + found->Name;
         // A check tells what a run that is not told to post it again does.
-        const bool repost = !check_ && (RepostAnswer == Repost::Allow ||
-                                        (RepostAnswer == Repost::Ask &&
-                                         ShowMsg(posted + ". Post it again?", "&Nem;&Igen") == 2));
+        const bool repost =
+            !check_ && (RepostAnswer == Repost::Allow ||
+                        (RepostAnswer == Repost::Ask &&
+                         ShowMsg(posted + ". Post it again?", "&Igen;&Nem", 2) == 1));
         if (!repost) throw FileRefused(posted + "; it is not posted again.");
         again = true;
     } else if (found) {
