@@ -25,8 +25,10 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 9;
 constexpr int kTextLeft = 32;
 constexpr int kTextTop = 3;
-// What the window manager's title bar and frame take from the screen's height.
+// What the window manager's frame may take of the screen: the title bar above, a border on the
+// other sides.
 constexpr int kTitleRoom = 40;
+constexpr int kFrameSide = 8;
 
 struct Sign {
     const char* Character;
@@ -163,7 +165,9 @@ void TEMsg::BuildForm(const std::string& buttons, int defaultButton) {
         chosen->setDefault(true);
         chosen->setFocus();
     }
-    form.move(room.center() - QPoint(width / 2, height / 2));
+    // The frame is placed, title bar and all, in the middle of the screen.
+    form.move(room.left() + (room.width() - width - 2 * kFrameSide) / 2,
+              room.top() + (room.height() - height - kTitleRoom - kFrameSide) / 2);
 }
 
 const QWidget* TEMsg::BuildText(QWidget& panel, const QSize& room, const QColor& background) {
@@ -179,9 +183,9 @@ const QWidget* TEMsg::BuildText(QWidget& panel, const QSize& room, const QColor&
 
     // The dialog widens with its text up to the screen; beyond it the text wraps, and a text
     // taller than the screen scrolls.
-    const int maxWidth = room.width() - 2 * kBorder - kTextLeft - 20;
+    const int maxWidth = room.width() - 2 * kFrameSide - 2 * kBorder - kTextLeft - 20;
     const int maxHeight =
-        room.height() - kTitleRoom - 2 * kBorder - kTextTop - 10 - kButtonHeight - 5;
+        room.height() - kTitleRoom - kFrameSide - 2 * kBorder - kTextTop - 10 - kButtonHeight - 5;
     const QString shown = HostText(Text);
     FitWidth(*message, shown, maxWidth);
     if (message->height() <= maxHeight) return message;

@@ -106,6 +106,8 @@ TEST_F(TEMsgTest, QuestionShowsBlueQuestionMarkAndReturnsTheButtonPressed) {
 
     AnswerAfterLooking(seen, 1);
     EXPECT_EQ(ShowMsg("x", "&Igen;&Nem"), 1);
+    DialogAnswers::Queue([](QDialog& d) { QTest::keyClick(d.focusWidget(), Qt::Key_Return); });
+    EXPECT_EQ(ShowMsg("x", "&Igen;&Nem", 2), 2) << "Nem as the default keeps its place";
 }
 
 TEST_F(TEMsgTest, MessageWithoutButtonsOffersOneOkButton) {
