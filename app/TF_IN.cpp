@@ -126,8 +126,8 @@ std::string TF_IN::ListFiles(const std::string& folder, const std::string& mask)
     return result;
 }
 
-int TF_IN::ShowMsg(const std::string& text, const std::string& buttons) {
-    return view_.ShowDialog(MessageKind(buttons), text, buttons);
+int TF_IN::ShowMsg(const std::string& text, const std::string& buttons, int defaultButton) {
+    return view_.ShowDialog(MessageKind(buttons), text, buttons, defaultButton);
 }
 
 int TF_IN::ShowErrMsg(const Component* sender, const std::string& text,
@@ -189,7 +189,11 @@ void TF_IN::Run(Component* sender, bool check) {
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
-    SetWorkList(std::vector<std::string>{});
+    // A check leaves every file where it was: the list shows what still waits, for IMPORT.
+    if (check)
+        CmbTipChange(CmbTipText);
+    else
+        SetWorkList(std::vector<std::string>{});
     view_.SetProgress(0);
     view_.ShowFile(0, 0, {});
     lastRun_.Ended = std::chrono::system_clock::now();

@@ -45,7 +45,7 @@ public:
     void Button3Click(Component* sender);
     void FormClose();
 
-    int ShowMsg(const std::string& text, const std::string& buttons = {});
+    int ShowMsg(const std::string& text, const std::string& buttons = {}, int defaultButton = 1);
     int ShowErrMsg(const Component* sender, const std::string& text,
                    const std::string& buttons = {});
 
