@@ -8,7 +8,6 @@
 #include "app/ImportType.h"
 #include "app/InputListing.h"
 #include "app/ParamsFile.h"
-#include "app/PayrollConversion.h"
 #include "app/SqlLogOff.h"
 #include "platform/CheckedPath.h"
 #include "platform/FileSystem.h"
@@ -17,19 +16,13 @@
 #include "platform/WriteError.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
-#include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 
-namespace {
-
+// Both in the archive folder.
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kLockFile = "InZEFOR.lock";
-
-} // namespace
 
 TF_IN::TF_IN(TF_INView& view, Component* application)
     : Component("F_IN", application), Button1("Button1", this), Button3("Button3", this),
@@ -345,15 +338,8 @@ bool TF_IN::Convert(Component* sender, const std::string& source, const std::str
                            source + W1250(" nem kerül átalakításra; mindkettő a helyén marad."));
         return false;
     }
-    if (output == BankConversion::Output) {
-        BankConversion conversion(view_, Dbf1, ExchangeFolder);
-        conversion.CheckInto = checkFolder;
-        SetWorkList(conversion.Run(source));
-    } else {
-        PayrollConversion conversion(view_, Dbf1, dbfWber, ExchangeFolder);
-        conversion.CheckInto = checkFolder;
-        SetWorkList(conversion.Run(source));
-    }
+    SetWorkList(
+        ConversionPlan::Convert(view_, Dbf1, dbfWber, ExchangeFolder, source, output, checkFolder));
     return true;
 }
 
