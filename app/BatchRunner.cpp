@@ -1,6 +1,7 @@
 #include "app/BatchRunner.h"
 
 #include "app/ConsoleView.h"
+#include "app/ImportCommands.h"
 #include "app/ImportType.h"
 #include "app/JsonReport.h"
 #include "app/TF_IN.h"
@@ -34,6 +35,8 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
 const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
            "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "       inzefor-batch --history [--report=FILE] PARAMS_FILE\n"
+           "       inzefor-batch [--check] --undo=NAME PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
 }
 
@@ -68,6 +71,12 @@ const char* BatchRunner::Help() {
            "  --quiet        print only errors, refused and failed files, and the summary;\n"
            "                 nothing at all when there is nothing to do\n"
            "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  --history      list the imports, newest first: id, when and by whom, file, type,\n"
+           "                 year, counts and state (posted, stopped, undone); posts nothing\n"
+           "  --undo=NAME    delete the vouchers one import wrote (NAME: its id, or an archive\n"
+           "                 name or content key naming one import), only while none of them\n"
+           "                 changed since; customers and journals stay. With --check it says\n"
+           "                 what it would delete. Exit status 0 undone, 1 refused\n"
            "  -h, --help     this text\n"
            "  --version      the program's version\n"
            "\n"
@@ -103,6 +112,7 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     ConsoleView::Answers answers;
     bool repost = false, check = false, quiet = false;
     std::string report;
+    ImportCommands::Options records;
     const ImportType* type = ImportType::ForCode("SZLA1");
     std::vector<std::string> positional;
     std::set<std::string> given;
@@ -114,9 +124,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-        const bool takesValue = name == "--type" || name == "--year" || name == "--report";
-        const bool flag =
-            name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
+        const bool takesValue =
+            name == "--type" || name == "--year" || name == "--report" || name == "--undo";
+        const bool flag = name == "--first-only" || name == "--repost" || name == "--check" ||
+                          name == "--quiet" || name == "--history";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
         if (takesValue == (equals == std::string::npos))
             return UsageError(takesValue ? "Option " + name + " needs =VALUE"
@@ -130,6 +141,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             answers.Year = value;
         } else if (name == "--report") {
             report = value;
+        } else if (name == "--undo") {
+            records.Undo = value;
+        } else if (name == "--history") {
+            records.History = true;
         } else {
             (name == "--first-only" ? answers.FirstOnly
              : name == "--repost"   ? repost
@@ -139,6 +154,11 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
     }
     if (positional.size() > 1) return UsageError("Extra argument: " + positional[1]);
     if (check && repost) return UsageError("--check posts nothing, so --repost cannot go with it");
+    if (given.count("--history") || given.count("--undo")) {
+        records.Check = check;
+        records.Report = report;
+        return ImportCommands(out_, err_).Run(records, given, positional, ExecutablePath());
+    }
     if (!report.empty())
         if (const std::string why = JsonReport::CannotWrite(report); !why.empty())
             return UsageError("Cannot write the report: " + why);
