@@ -298,7 +298,16 @@ TEST_F(MainWindowTest, TheImportsListUndoesTheSelectedImportAfterAQuestion) {
             *seen = DialogText(dialog);
             dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
         });
+    // The deletes go to the SQL log as the window's other statements do.
+    namespace fs = std::filesystem;
+    const fs::path logs = dir / "Logs" / "ExecSql";
+    fs::create_directories(logs);
+    window.Core().SqlLog.ExeFolder = dir.Folder();
     QTest::mouseClick(Find<QPushButton>(window, "Button4"), Qt::LeftButton);
+    ASSERT_FALSE(fs::is_empty(logs));
+    const std::string log =
+        dir.Read("Logs/ExecSql/" + fs::directory_iterator(logs)->path().filename().string());
+    EXPECT_NE(log.find("delete from FEJLEC where FE_ID="), std::string::npos) << log;
     EXPECT_EQ(before, "feladas1.dbf posted");
     EXPECT_TRUE(question.contains("would delete") && question.endsWith("Undo it?"))
         << question.toStdString();
