@@ -1,7 +1,6 @@
 #include "app/BatchRunner.h"
 
 #include "app/ConsoleView.h"
-#include "app/ImportCommands.h"
 #include "app/ImportType.h"
 #include "app/JsonReport.h"
 #include "app/TF_IN.h"
@@ -10,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <unistd.h>
 
@@ -34,7 +34,7 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
 
 const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
-           "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "[--quiet] [--report=FILE] [--settle=SECONDS] PARAMS_FILE\n"
            "       inzefor-batch --history [--report=FILE] PARAMS_FILE\n"
            "       inzefor-batch [--check] --undo=NAME PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
@@ -71,6 +71,11 @@ const char* BatchRunner::Help() {
            "  --quiet        print only errors, refused and failed files, and the summary;\n"
            "                 nothing at all when there is nothing to do\n"
            "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  --settle=SECONDS\n"
+           "                 take a file only once its size and time have stayed unchanged\n"
+           "                 for SECONDS (default 5, or INZEFOR_SETTLE; 0 takes files at once).\n"
+           "                 A file changed earlier is taken at once; one still changing after\n"
+           "                 three times SECONDS is left for a later run, with a notice\n"
            "  --history      list the imports, newest first: id, when and by whom, file, type,\n"
            "                 year, counts and state (posted, stopped, undone); posts nothing\n"
            "  --undo=NAME    delete the vouchers one import wrote (NAME: its id, or an archive\n"
@@ -99,6 +104,22 @@ int BatchRunner::UsageError(const std::string& problem) {
 }
 
 int BatchRunner::Run(const std::vector<std::string>& args) {
+    Options options;
+    if (const std::optional<int> done = ParseOptions(args, options)) return *done;
+    if (options.Given.count("--history") || options.Given.count("--undo")) {
+        options.Records.Check = options.Check;
+        options.Records.Report = options.Report;
+        return ImportCommands(out_, err_)
+            .Run(options.Records, options.Given, options.Positional, ExecutablePath());
+    }
+    RunOutcome run;
+    int status = RunImport(options, run);
+    if (!options.Report.empty()) status = WriteReport(options, std::move(run), status);
+    return status;
+}
+
+std::optional<int> BatchRunner::ParseOptions(const std::vector<std::string>& args,
+                                             Options& options) {
     for (const std::string& arg : args)
         if (arg == "--help" || arg == "-h") {
             out_ << Help();
@@ -108,24 +129,17 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         out_ << "inzefor-batch ver. " INZEFOR_VERSION "\n";
         return 0;
     }
-
-    ConsoleView::Answers answers;
-    bool repost = false, check = false, quiet = false;
-    std::string report;
-    ImportCommands::Options records;
-    const ImportType* type = ImportType::ForCode("SZLA1");
-    std::vector<std::string> positional;
     std::set<std::string> given;
     for (const std::string& arg : args) {
         if (arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
+            options.Positional.push_back(arg);
             continue;
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-        const bool takesValue =
-            name == "--type" || name == "--year" || name == "--report" || name == "--undo";
+        const bool takesValue = name == "--type" || name == "--year" || name == "--report" ||
+                                name == "--settle" || name == "--undo";
         const bool flag = name == "--first-only" || name == "--repost" || name == "--check" ||
                           name == "--quiet" || name == "--history";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
@@ -133,72 +147,88 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             return UsageError(takesValue ? "Option " + name + " needs =VALUE"
                                          : "Option " + name + " takes no value");
         if (!given.insert(name).second) return UsageError("Option given twice: " + name);
-        if (name == "--type") {
-            type = ImportType::ForCode(value);
-            if (!type) return UsageError("Unknown import type: " + value);
-        } else if (name == "--year") {
-            if (!IsYear(value)) return UsageError("Not a year: " + value);
-            answers.Year = value;
-        } else if (name == "--report") {
-            report = value;
-        } else if (name == "--undo") {
-            records.Undo = value;
-        } else if (name == "--history") {
-            records.History = true;
-        } else {
-            (name == "--first-only" ? answers.FirstOnly
-             : name == "--repost"   ? repost
-             : name == "--check"    ? check
-                                    : quiet) = true;
-        }
+        if (const std::string problem = TakeOption(name, value, options); !problem.empty())
+            return UsageError(problem);
     }
-    if (positional.size() > 1) return UsageError("Extra argument: " + positional[1]);
-    if (check && repost) return UsageError("--check posts nothing, so --repost cannot go with it");
-    if (given.count("--history") || given.count("--undo")) {
-        records.Check = check;
-        records.Report = report;
-        return ImportCommands(out_, err_).Run(records, given, positional, ExecutablePath());
-    }
-    if (!report.empty())
-        if (const std::string why = JsonReport::CannotWrite(report); !why.empty())
+    options.Given = given;
+    if (options.Positional.size() > 1)
+        return UsageError("Extra argument: " + options.Positional[1]);
+    if (options.Check && options.Repost)
+        return UsageError("--check posts nothing, so --repost cannot go with it");
+    if (!options.Report.empty())
+        if (const std::string why = JsonReport::CannotWrite(options.Report); !why.empty())
             return UsageError("Cannot write the report: " + why);
+    return std::nullopt;
+}
 
-    ConsoleView view(out_, err_, answers, showProgress_, stopRequested_, quiet);
+std::string BatchRunner::TakeOption(const std::string& name, const std::string& value,
+                                    Options& options) {
+    if (name == "--type") {
+        options.Type = ImportType::ForCode(value);
+        if (!options.Type) return "Unknown import type: " + value;
+    } else if (name == "--year") {
+        if (!IsYear(value)) return "Not a year: " + value;
+        options.Answers.Year = value;
+    } else if (name == "--report") {
+        options.Report = value;
+    } else if (name == "--undo") {
+        options.Records.Undo = value;
+    } else if (name == "--history") {
+        options.Records.History = true;
+    } else if (name == "--settle") {
+        options.Settle = SettleWatch::Parse(value);
+        if (!options.Settle) return "Not a number of seconds: " + value;
+    } else {
+        (name == "--first-only" ? options.Answers.FirstOnly
+         : name == "--repost"   ? options.Repost
+         : name == "--check"    ? options.Check
+                                : options.Quiet) = true;
+    }
+    return {};
+}
+
+int BatchRunner::RunImport(const Options& options, RunOutcome& run) {
+    ConsoleView view(out_, err_, options.Answers, showProgress_, stopRequested_, options.Quiet);
     Component application;
     TF_IN form(view, &application);
-    form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
+    form.RepostAnswer = options.Repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
+    if (options.Settle) form.SettleTime = *options.Settle;
     form.FormCreate(ExecutablePath());
     int status = 2;
-    if (form.FormActivate(positional, false) == TF_IN::StartResult::Started) {
+    if (form.FormActivate(options.Positional, false) == TF_IN::StartResult::Started) {
         try {
-            form.CmbTipChange(type->ItemText);
-            if (check)
+            form.CmbTipChange(options.Type->ItemText);
+            if (options.Check)
                 form.Button3Click(&form);
             else
                 form.Button1Click(&form);
-            const TF_IN::RunOutcome& run = form.LastRun();
-            if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
-            status = run.ExitStatus(stopRequested_ && stopRequested_());
-            // The end message carries the summary when it was shown.
-            if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
+            status = Print(view, form.LastRun(), options.Quiet);
             form.FormClose();
         } catch (const std::exception& e) {
             err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
             status = 1;
         }
     }
-    if (!report.empty()) {
-        RunOutcome run = form.LastRun();
-        run.Check = check;
-        run.Type = type->Code;
-        if (run.Started == RunOutcome::Time{})
-            run.Started = run.Ended = RunOutcome::Time::clock::now();
-        try {
-            JsonReport::Write(report, run, status);
-        } catch (const std::exception& e) {
-            err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
-            if (status != 2) status = 1;
-        }
+    run = form.LastRun();
+    return status;
+}
+
+int BatchRunner::Print(ConsoleView& view, const RunOutcome& run, bool quiet) {
+    if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
+    // The end message carries the summary when it was shown.
+    if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
+    return run.ExitStatus(stopRequested_ && stopRequested_());
+}
+
+int BatchRunner::WriteReport(const Options& options, RunOutcome run, int status) {
+    run.Check = options.Check;
+    run.Type = options.Type->Code;
+    if (run.Started == RunOutcome::Time{}) run.Started = run.Ended = RunOutcome::Time::clock::now();
+    try {
+        JsonReport::Write(options.Report, run, status);
+    } catch (const std::exception& e) {
+        err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
+        if (status != 2) status = 1;
     }
     return status;
 }

@@ -12,7 +12,7 @@
 
 std::string ImportCommands::Conflict(const Options& options, const std::set<std::string>& given) {
     if (options.History && given.count("--undo")) return "--history and --undo go alone";
-    for (const char* run : {"--type", "--year", "--first-only", "--repost"})
+    for (const char* run : {"--type", "--year", "--first-only", "--repost", "--settle"})
         if (given.count(run)) return std::string(run) + " belongs to an import run";
     if (options.History && options.Check) return "--check goes with --undo, not --history";
     if (!options.History && !options.Report.empty()) return "--report goes with --history";

@@ -46,6 +46,27 @@ std::string LogOf(const RunOutcome::File& file) {
 
 } // namespace
 
+const RunOutcome::File& RunOutcome::Add(File file) {
+    switch (file.Outcome) {
+    case File::Result::Posted:
+        ++FilesPosted;
+        break;
+    case File::Result::Failed:
+        ++FilesFailed;
+        break;
+    case File::Result::Refused:
+    case File::Result::Held:
+        ++FilesRefused;
+        break;
+    case File::Result::Stopped:
+        Stopped = true;
+        break;
+    case File::Result::Unsettled:
+        break;
+    }
+    return Files.emplace_back(std::move(file));
+}
+
 PostingCounts RunOutcome::Totals() const {
     PostingCounts totals;
     for (const File& file : Files)
@@ -76,11 +97,15 @@ std::string RunOutcome::FileReport(const File& file) const {
 std::string RunOutcome::Summary() const {
     std::string text;
     if (Check) text += "Check only: nothing was posted, moved or logged. A run would do this:\r\n";
-    const int stopped = static_cast<int>(std::count_if(
-        Files.begin(), Files.end(), [](auto& f) { return f.Outcome == File::Result::Stopped; }));
+    const auto count = [this](File::Result result) {
+        return std::to_string(std::count_if(Files.begin(), Files.end(),
+                                            [&](auto& f) { return f.Outcome == result; }));
+    };
+    const std::string left = count(File::Result::Unsettled);
     text += "Files: " + std::to_string(FilesPosted) + " posted, " + std::to_string(FilesFailed) +
-            " failed, " + std::to_string(FilesRefused) + " refused, " + std::to_string(stopped) +
-            " to be continued\r\n";
+            " failed, " + std::to_string(FilesRefused) + " refused, " +
+            count(File::Result::Stopped) + " to be continued" +
+            (left == "0" ? "" : ", " + left + " left for a later run") + "\r\n";
     std::vector<std::string> journals;
     int duplicates = 0;
     for (const File& file : Files) {
@@ -91,10 +116,12 @@ std::string RunOutcome::Summary() const {
     for (const File& file : Files) {
         if (file.Outcome == File::Result::Failed)
             text += "Failed: " + file.Name + LogOf(file) + "\r\n";
-        else if (file.Outcome == File::Result::Refused)
+        else if (file.Outcome == File::Result::Refused || file.Outcome == File::Result::Held)
             text += "Refused: " + file.Name + LogOf(file) + "\r\n";
         else if (file.Outcome == File::Result::Stopped)
             text += "To be continued: " + file.Name + "\r\n";
+        else if (file.Outcome == File::Result::Unsettled)
+            text += "Left for a later run: " + file.Name + "\r\n";
         else if (file.Counts.RowsRejected > 0)
             text += "Rows rejected: " + file.Name + " (" +
                     std::to_string(file.Counts.RowsRejected) + ")" + LogOf(file) + "\r\n";
