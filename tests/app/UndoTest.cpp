@@ -83,6 +83,15 @@ TEST_F(Undo, AMixedTableIsTakenBackWholeOnlyWhileNothingChanged) {
         EXPECT_EQ(vouchers(), posted);
     }
 
+    // The database has the last word: a delete its trigger refuses takes the whole undo back.
+    db_->Execute("create exception NO_UNDO 'Vouchers stay'; set term ^ ; create trigger KEEP for "
+                 "FEJLEC before delete as begin exception NO_UNDO; end^ set term ; ^");
+    const auto posted = vouchers();
+    EXPECT_EQ(Run({"--undo=1"}), 1) << Said();
+    EXPECT_NE(err.str().find("Vouchers stay"), std::string::npos) << Said();
+    EXPECT_EQ(vouchers(), posted);
+    db_->Execute("drop trigger KEEP; drop exception NO_UNDO;");
+
     EXPECT_EQ(Run({"--check", "--undo=1"}), 0) << Said();
     EXPECT_NE(out.str().find("would delete"), std::string::npos) << Said();
     EXPECT_EQ(Run({"--undo=OK_feladas01.dbf"}), 0) << Said();
