@@ -192,7 +192,7 @@ int BatchRunner::RunImport(const Options& options, RunOutcome& run) {
     Component application;
     TF_IN form(view, &application);
     form.RepostAnswer = options.Repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
-    if (options.Settle) form.SettleTime = *options.Settle;
+    if (options.Settle) form.SetSettleTime(*options.Settle);
     form.FormCreate(ExecutablePath());
     int status = 2;
     if (form.FormActivate(options.Positional, false) == TF_IN::StartResult::Started) {

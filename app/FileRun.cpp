@@ -150,8 +150,9 @@ bool FileRun::AskRepost(const std::string& posted) {
     // A check tells what a run that is not told to post it again does.
     if (context_.Check) return false;
     if (context_.RepostAnswer != Repost::Ask) return context_.RepostAnswer == Repost::Allow;
-    return context_.View.ShowDialog(MessageKind("&Nem;&Igen"), posted + ". Post it again?",
-                                    "&Nem;&Igen") == 2;
+    // Nem, the default, stands right of Igen as in every question.
+    return context_.View.ShowDialog(MessageKind("&Igen;&Nem"), posted + ". Post it again?",
+                                    "&Igen;&Nem", 2) == 1;
 }
 
 void FileRun::Archive() {
