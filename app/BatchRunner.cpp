@@ -38,6 +38,8 @@ const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
            "[--quiet] [--report=FILE] [--settle=SECONDS] [--db-timeout=SECONDS] "
            "PARAMS_FILE\n"
+           "       inzefor-batch --history [--report=FILE] PARAMS_FILE\n"
+           "       inzefor-batch [--check] --undo=NAME PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
 }
 
@@ -81,6 +83,12 @@ const char* BatchRunner::Help() {
            "                 a call to a database server that gets no answer this long is\n"
            "                 taken as a lost connection (default 60, or INZEFOR_DB_TIMEOUT;\n"
            "                 a server that answers other connections gets up to ten times it)\n"
+           "  --history      list the imports, newest first: id, when and by whom, file, type,\n"
+           "                 year, counts and state (posted, stopped, undone); posts nothing\n"
+           "  --undo=NAME    delete the vouchers one import wrote (NAME: its id, or an archive\n"
+           "                 name or content key naming one import), only while none of them\n"
+           "                 changed since; customers and journals stay. With --check it says\n"
+           "                 what it would delete. Exit status 0 undone, 1 refused\n"
            "  -h, --help     this text\n"
            "  --version      the program's version\n"
            "\n"
@@ -105,6 +113,12 @@ int BatchRunner::UsageError(const std::string& problem) {
 int BatchRunner::Run(const std::vector<std::string>& args) {
     Options options;
     if (const std::optional<int> done = ParseOptions(args, options)) return *done;
+    if (options.Given.count("--history") || options.Given.count("--undo")) {
+        options.Records.Check = options.Check;
+        options.Records.Report = options.Report;
+        return ImportCommands(out_, err_)
+            .Run(options.Records, options.Given, options.Positional, ExecutablePath());
+    }
     RunOutcome run;
     int status = RunImport(options, run);
     if (!options.Report.empty()) status = WriteReport(options, std::move(run), status);
@@ -132,9 +146,9 @@ std::optional<int> BatchRunner::ParseOptions(const std::vector<std::string>& arg
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
         const bool takesValue = name == "--type" || name == "--year" || name == "--report" ||
-                                name == "--settle" || name == "--db-timeout";
-        const bool flag =
-            name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
+                                name == "--settle" || name == "--db-timeout" || name == "--undo";
+        const bool flag = name == "--first-only" || name == "--repost" || name == "--check" ||
+                          name == "--quiet" || name == "--history";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
         if (takesValue == (equals == std::string::npos))
             return UsageError(takesValue ? "Option " + name + " needs =VALUE"
@@ -143,6 +157,7 @@ std::optional<int> BatchRunner::ParseOptions(const std::vector<std::string>& arg
         if (const std::string problem = TakeOption(name, value, options); !problem.empty())
             return UsageError(problem);
     }
+    options.Given = given;
     if (options.Positional.size() > 1)
         return UsageError("Extra argument: " + options.Positional[1]);
     if (const std::string why = DatabaseTimeout::EnvironmentProblem();
@@ -166,6 +181,10 @@ std::string BatchRunner::TakeOption(const std::string& name, const std::string& 
         options.Answers.Year = value;
     } else if (name == "--report") {
         options.Report = value;
+    } else if (name == "--undo") {
+        options.Records.Undo = value;
+    } else if (name == "--history") {
+        options.Records.History = true;
     } else if (name == "--settle") {
         options.Settle = SettleWatch::Parse(value);
         if (!options.Settle) return "Not a number of seconds: " + value;

@@ -3,6 +3,7 @@
 // check), a summary, an optional JSON report, and an exit status (RunOutcome::ExitStatus; 2 for
 // a start-up or usage error).
 #include "app/ConsoleView.h"
+#include "app/ImportCommands.h"
 #include "app/ImportType.h"
 #include "app/RunOutcome.h"
 #include "app/SettleWatch.h"
@@ -11,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,8 @@ private:
         std::optional<std::chrono::seconds> DbTimeout;
         const ImportType* Type = ImportType::ForCode("SZLA1");
         std::vector<std::string> Positional;
+        ImportCommands::Options Records; // --history, --undo
+        std::set<std::string> Given;     // every option named
     };
 
     // Reads the command line into options; an exit status when the program is done with it

@@ -121,8 +121,11 @@ create index TETEL_FE_ID on TETEL (TE_FE_ID);
    SHA-256 of its content; a run working on a file keeps that record locked, so no other run
    can take the file up meanwhile. INZ_ROW holds one record per handled row, inserted in the
    row's own transaction, so the database alone says which rows of a file are in; it is read
-   only to continue a stopped file, and the rows of a finished file are removed. The importer
-   creates these tables itself in a database that lacks them. */
+   to continue a stopped file and to take an import back, so the rows of a finished file stay,
+   found through their import. INZ_IMPORT holds one record per posting of a file (a content
+   posted again is another import); a row's record carries its voucher line and the fingerprint
+   of its voucher as it stood after the row. The importer creates these objects itself in a
+   database that lacks them. */
 /* INZ_BEGIN */
 create table INZ_FILE (
     IF_KEY       varchar(64) not null primary key,
@@ -138,7 +141,8 @@ create table INZ_FILE (
     IF_REJECTED  integer,
     IF_VOUCHERS  integer,
     IF_CUSTOMERS integer,
-    IF_JOURNALS  integer
+    IF_JOURNALS  integer,
+    IF_IMPORT    integer
 );
 
 create table INZ_ROW (
@@ -163,8 +167,30 @@ create table INZ_ROW (
     IR_REJECTED   integer,
     IR_VOUCHERS   integer,
     IR_CUSTOMERS  integer,
-    IR_JOURNALS   integer
+    IR_JOURNALS   integer,
+    IR_IMPORT     integer,
+    IR_LINE_ID    integer,
+    IR_LINES      integer,
+    IR_PRINT      varchar(64),
+    IR_USER       varchar(254) character set octets
 );
+create index INZ_ROW_IMPORT on INZ_ROW (IR_IMPORT, IR_ROW);
+
+create table INZ_IMPORT (
+    II_ID        integer not null primary key,
+    II_KEY       varchar(64) not null,
+    II_NAME      varchar(255) character set octets,
+    II_TYPE      varchar(5),
+    II_ROWS      integer,
+    II_STATE     varchar(8) not null,
+    II_STARTED   timestamp,
+    II_ENDED     timestamp,
+    II_DB_USER   varchar(63),
+    II_UNDONE    timestamp,
+    II_UNDONE_BY varchar(63)
+);
+create index INZ_IMPORT_KEY on INZ_IMPORT (II_KEY);
+create sequence INZ_IMPORT_ID;
 /* INZ_END */
 
 /* Identifiers come from sequences: a new value on every call, never reused, also when the

@@ -55,3 +55,9 @@ std::string ContentKey::OfFile(const std::string& path) {
     if (in.bad()) throw std::runtime_error("Cannot read file " + path);
     return digest.Hex();
 }
+
+std::string ContentKey::OfText(const std::string& bytes) {
+    Digest digest;
+    digest.Add(bytes.data(), bytes.size());
+    return digest.Hex();
+}

@@ -7,4 +7,6 @@ class ContentKey {
 public:
     // Reads the file at a Windows-style path; throws std::runtime_error naming it when it cannot.
     static std::string OfFile(const std::string& path);
+    // The same for bytes in memory.
+    static std::string OfText(const std::string& bytes);
 };

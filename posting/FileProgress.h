@@ -4,6 +4,7 @@
 #include "posting/PostingCounts.h"
 #include "posting/PostingRow.h"
 #include "posting/VoucherKey.h"
+#include "posting/VoucherPrint.h"
 
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 struct FileProgress {
     int RowsDone = 0; // rows handled: committed or rejected
     VoucherKey Previous;
+    VoucherPrint Print;              // of Previous's voucher, as far as it was written
     CustomerValues PreviousCustomer; // the customer the next row may reuse
     PostingCounts Counts;
     std::string Report;         // the error records of the rows rejected so far

@@ -22,18 +22,21 @@ constexpr const char* kRowColumns[] = {
     "IR_KEY",        "IR_ROW",        "IR_TEXT",      "IR_YEAR",      "IR_HEADER_ID", "IR_VOUCHER",
     "IR_CUSTOMER",   "IR_TOTAL",      "IR_ACCOUNT",   "IR_DIRECTION", "IR_ISSUED",    "IR_CU_SHORT",
     "IR_CU_ACCOUNT", "IR_CU_COMPANY", "IR_CU_TAX",    "IR_CU_BANK",   "IR_POSTED",    "IR_FLAGGED",
-    "IR_REJECTED",   "IR_VOUCHERS",   "IR_CUSTOMERS", "IR_JOURNALS"};
+    "IR_REJECTED",   "IR_VOUCHERS",   "IR_CUSTOMERS", "IR_JOURNALS",  "IR_IMPORT",    "IR_LINES",
+    "IR_PRINT",      "IR_USER"};
 
 // The insert of a row's record; marker ":" takes the values from the query's parameters, ": "
 // inside a block from the block's own, which the query's scan for its markers passes over.
-std::string InsertRowSql(const std::string& marker) {
+// A posted row's record names its voucher line: lineId, the value of IR_LINE_ID.
+std::string InsertRowSql(const std::string& marker, const std::string& lineId = "null") {
     std::string columns, values;
     for (const char* column : kRowColumns) {
         const char* separator = columns.empty() ? "" : ", ";
         columns += separator + std::string(column);
         values += separator + marker + column;
     }
-    return "insert into INZ_ROW (" + columns + ") values (" + values + ")";
+    return "insert into INZ_ROW (" + columns + ", IR_LINE_ID) values (" + values + ", " + lineId +
+           ")";
 }
 
 // A posted row's record and the identifier of its voucher line (TE_NEXT, as the engine draws it
@@ -46,7 +49,7 @@ std::string PostRowSql() {
                   column + " = :" + column;
     return "execute block (" + inputs +
            ") returns (G integer) as begin execute procedure TE_NEXT returning_values : G; " +
-           InsertRowSql(": ") + "; suspend; end";
+           InsertRowSql(": ", ": G") + "; suspend; end";
 }
 
 } // namespace
@@ -62,11 +65,11 @@ void ImportLedger::Commit() {
 
 bool ImportLedger::Exists() {
     query_.SetSQLText("select count(*) C from RDB$RELATIONS where RDB$RELATION_NAME in "
-                      "('INZ_FILE','INZ_ROW')");
+                      "('INZ_FILE','INZ_ROW','INZ_IMPORT')");
     query_.Open();
-    const bool both = query_.FieldByName("C")->AsInteger() == 2;
+    const bool all = query_.FieldByName("C")->AsInteger() == 3;
     Commit();
-    return both;
+    return all;
 }
 
 bool ImportLedger::Open(std::string& why, bool create) {
@@ -92,7 +95,8 @@ std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {
     query_.SetSQLText("select * from INZ_FILE where IF_KEY=:K");
     query_.ParamByName("K").SetAsString(key);
     query_.Open();
-    if (query_.IsEmpty()) {
+    // An undone content is new again.
+    if (query_.IsEmpty() || query_.FieldByName("IF_STATE")->AsString() == "undone") {
         Commit();
         return std::nullopt;
     }
@@ -103,13 +107,20 @@ std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {
     entry.Rows = query_.FieldByName("IF_ROWS")->AsInteger();
     entry.Finished = query_.FieldByName("IF_STATE")->AsString() == "finished";
     entry.Started = query_.FieldByName("IF_STARTED")->AsDateTime();
+    entry.Import = query_.FieldByName("IF_IMPORT")->AsInteger();
     if (entry.Finished) {
         Commit();
         return entry;
     }
 
-    query_.SetSQLText("select * from INZ_ROW where IR_KEY=:K order by IR_ROW");
-    query_.ParamByName("K").SetAsString(key);
+    // Rows a version without imports wrote carry none; they are found by their key.
+    query_.SetSQLText(entry.Import ? "select * from INZ_ROW where IR_IMPORT=:I order by IR_ROW"
+                                   : "select * from INZ_ROW where IR_KEY=:K and IR_IMPORT is "
+                                     "null order by IR_ROW");
+    if (entry.Import)
+        query_.ParamByName("I").SetAsInteger(entry.Import);
+    else
+        query_.ParamByName("K").SetAsString(key);
     query_.Open();
     FileProgress& progress = entry.Progress;
     for (bool more = !query_.IsEmpty(); more; more = query_.Next()) {
@@ -132,6 +143,7 @@ std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {
             field("IR_CUSTOMER").AsInteger(),  field("IR_CU_SHORT").AsString(),
             field("IR_CU_ACCOUNT").AsString(), field("IR_CU_COMPANY").AsString(),
             field("IR_CU_TAX").AsString(),     field("IR_CU_BANK").AsString()};
+        progress.Print = {field("IR_PRINT").AsString(), field("IR_LINES").AsInteger()};
         progress.Counts = {field("IR_POSTED").AsInteger(),    field("IR_FLAGGED").AsInteger(),
                            field("IR_REJECTED").AsInteger(),  field("IR_VOUCHERS").AsInteger(),
                            field("IR_CUSTOMERS").AsInteger(), field("IR_JOURNALS").AsInteger()};
@@ -171,31 +183,43 @@ void ImportLedger::Release() {
     if (claim_.InTransaction()) claim_.Rollback();
 }
 
+int ImportLedger::NewImport(const Entry& entry) {
+    query_.SetSQLText("select gen_id(INZ_IMPORT_ID, 1) I from RDB$DATABASE");
+    query_.Open();
+    const int import = query_.FieldByName("I")->AsInteger();
+    query_.SetSQLText("insert into INZ_IMPORT (II_ID, II_KEY, II_NAME, II_TYPE, II_ROWS, "
+                      "II_STATE, II_STARTED, II_DB_USER) values (:I, :K, :N, :T, :R, 'running', "
+                      "current_timestamp, current_user)");
+    query_.ParamByName("I").SetAsInteger(import);
+    query_.ParamByName("K").SetAsString(entry.Key);
+    query_.ParamByName("N").SetAsString(entry.Name);
+    query_.ParamByName("T").SetAsString(entry.Type);
+    query_.ParamByName("R").SetAsInteger(entry.Rows);
+    query_.ExecSQL();
+    return import;
+}
+
 bool ImportLedger::Begin(const Entry& entry, bool again) {
     try {
-        if (again) {
-            query_.SetSQLText("update INZ_FILE set IF_NAME=:N, IF_TYPE=:T, IF_ROWS=:R, "
-                              "IF_STATE='running', IF_STARTED=current_timestamp, "
-                              "IF_RESUMED=null, IF_ENDED=null where IF_KEY=:K and "
-                              "IF_STATE='finished'");
-        } else {
-            query_.SetSQLText("insert into INZ_FILE (IF_KEY, IF_NAME, IF_TYPE, IF_ROWS, IF_STATE, "
-                              "IF_STARTED) values (:K, :N, :T, :R, 'running', "
-                              "current_timestamp)");
-        }
-        query_.ParamByName("K").SetAsString(entry.Key);
-        query_.ParamByName("N").SetAsString(entry.Name);
-        query_.ParamByName("T").SetAsString(entry.Type);
-        query_.ParamByName("R").SetAsInteger(entry.Rows);
+        import_ = NewImport(entry);
+        // A content posted before, or undone, takes up its record again.
+        query_.SetSQLText(std::string("update INZ_FILE set IF_NAME=:N, IF_TYPE=:T, IF_ROWS=:R, "
+                                      "IF_STATE='running', IF_STARTED=current_timestamp, "
+                                      "IF_RESUMED=null, IF_ENDED=null, IF_IMPORT=:I where "
+                                      "IF_KEY=:K and IF_STATE=") +
+                          (again ? "'finished'" : "'undone'"));
+        SetFileValues(entry);
         query_.ExecSQL();
+        if (!again && query_.RowsAffected() == 0) {
+            query_.SetSQLText("insert into INZ_FILE (IF_KEY, IF_NAME, IF_TYPE, IF_ROWS, IF_STATE, "
+                              "IF_STARTED, IF_IMPORT) values (:K, :N, :T, :R, 'running', "
+                              "current_timestamp, :I)");
+            SetFileValues(entry);
+            query_.ExecSQL();
+        }
         if (query_.RowsAffected() != 1) {
             tr_.Rollback();
             return false;
-        }
-        if (again) {
-            query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
-            query_.ParamByName("K").SetAsString(entry.Key);
-            query_.ExecSQL();
         }
         Commit();
     } catch (const DbError& e) {
@@ -206,12 +230,40 @@ bool ImportLedger::Begin(const Entry& entry, bool again) {
     return Hold(entry.Key, "IF_STATE='running'");
 }
 
+void ImportLedger::SetFileValues(const Entry& entry) {
+    query_.ParamByName("K").SetAsString(entry.Key);
+    query_.ParamByName("N").SetAsString(entry.Name);
+    query_.ParamByName("T").SetAsString(entry.Type);
+    query_.ParamByName("R").SetAsInteger(entry.Rows);
+    query_.ParamByName("I").SetAsInteger(import_);
+}
+
 bool ImportLedger::Resume(const Entry& found) {
-    return Hold(found.Key, "IF_STATE='running'");
+    if (!Hold(found.Key, "IF_STATE='running'")) return false;
+    import_ = found.Import;
+    if (import_ != 0) return true;
+    // A file a version without imports stopped becomes an import with the rows it has.
+    try {
+        import_ = NewImport(found);
+        query_.SetSQLText("update INZ_ROW set IR_IMPORT=:I where IR_KEY=:K and IR_IMPORT is null");
+        query_.ParamByName("I").SetAsInteger(import_);
+        query_.ParamByName("K").SetAsString(found.Key);
+        query_.ExecSQL();
+        held_.SetSQLText("update INZ_FILE set IF_IMPORT=:I where IF_KEY=:K");
+        held_.ParamByName("I").SetAsInteger(import_);
+        held_.ParamByName("K").SetAsString(found.Key);
+        held_.ExecSQL();
+        Commit();
+    } catch (...) {
+        if (tr_.InTransaction()) tr_.Rollback();
+        Release();
+        throw;
+    }
+    return true;
 }
 
 void ImportLedger::SetRowValues(const std::string& key, int row, const std::string* record,
-                                const FileProgress& after) {
+                                const FileProgress& after, const std::string* user) {
     const VoucherKey& v = after.Previous;
     const CustomerValues& customer = after.PreviousCustomer;
     const PostingCounts& c = after.Counts;
@@ -246,12 +298,20 @@ void ImportLedger::SetRowValues(const std::string& key, int row, const std::stri
     number("IR_VOUCHERS", c.VouchersCreated);
     number("IR_CUSTOMERS", c.CustomersCreated);
     number("IR_JOURNALS", c.JournalsCreated);
+    number("IR_IMPORT", import_);
+    number("IR_LINES", after.Print.Lines);
+    text("IR_PRINT", after.Print.Digest);
+    if (user)
+        text("IR_USER", *user);
+    else
+        query_.ParamByName("IR_USER").SetValue(DbValue());
 }
 
-int ImportLedger::RowPosted(const std::string& key, int row, const FileProgress& after) {
+int ImportLedger::RowPosted(const std::string& key, int row, const FileProgress& after,
+                            const std::string& user) {
     static const std::string sql = PostRowSql();
     query_.SetSQLText(sql);
-    SetRowValues(key, row, nullptr, after);
+    SetRowValues(key, row, nullptr, after, &user);
     query_.Open();
     const int lineId = query_.FieldByName("G")->AsInteger();
     query_.Close();
@@ -263,7 +323,7 @@ void ImportLedger::RowRejected(const std::string& key, int row, const std::strin
     try {
         static const std::string sql = InsertRowSql(":");
         query_.SetSQLText(sql);
-        SetRowValues(key, row, &record, after);
+        SetRowValues(key, row, &record, after, nullptr);
         query_.ExecSQL();
         Commit();
     } catch (...) {
@@ -285,9 +345,9 @@ void ImportLedger::Finish(const std::string& key, const PostingCounts& counts) {
     held_.ParamByName("JOURNALS").SetAsInteger(counts.JournalsCreated);
     held_.ParamByName("K").SetAsString(key);
     held_.ExecSQL();
+    held_.SetSQLText("update INZ_IMPORT set II_STATE='finished', II_ENDED=current_timestamp where "
+                     "II_ID=:I");
+    held_.ParamByName("I").SetAsInteger(import_);
+    held_.ExecSQL();
     claim_.Commit();
-    query_.SetSQLText("delete from INZ_ROW where IR_KEY=:K");
-    query_.ParamByName("K").SetAsString(key);
-    query_.ExecSQL();
-    Commit();
 }

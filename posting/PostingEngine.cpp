@@ -145,15 +145,15 @@ void PostingEngine::PostRow() {
         const bool newCustomer = ReadRow();
         const bool newVoucher = !ContinuesPrevious(row_);
         int headerId = progress_.Previous.HeaderId;
+        VoucherPrint print = progress_.Print;
         if (newVoucher) {
             headerId = NextIdentifier(SP1_, "FE_NEXT");
             InsertHeader(headerId);
+            print = VoucherPrint::OfHeader(Written(VoucherPrint::HeaderColumns()));
         }
         FileProgress after = Advanced(headerId, newVoucher, newCustomer);
-        // The ledger's record moves on in the row's own transaction: it is in exactly when the
-        // row is. It draws the line's identifier in the same call.
-        InsertLine(headerId, ledger_ ? ledger_->RowPosted(key_, rowNumber_, after)
-                                     : NextIdentifier(SP1_, "TE_NEXT"));
+        after.Print = std::move(print);
+        InsertLine(headerId, after);
         CommitRow();
         RowCommitted(std::move(after), newVoucher, newCustomer);
     } catch (const PostingStopped&) {
@@ -274,12 +274,18 @@ void PostingEngine::InsertHeader(int headerId) {
     q.ExecSQL();
 }
 
-void PostingEngine::InsertLine(int headerId, int lineId) {
+std::vector<DbValue> PostingEngine::Written(const std::vector<std::string>& columns) {
+    std::vector<DbValue> values;
+    for (const std::string& column : columns)
+        values.push_back(EQ2_.ParamByName(column)->Value());
+    return values;
+}
+
+void PostingEngine::InsertLine(int headerId, FileProgress& after) {
     auto text = [this](const char* column) { return Dbf1_.FieldByName(column).AsString(); };
 
     TEQuery& q = EQ2_;
     q.SetSQLText(LineSql);
-    q.ParamByName("TE_ID")->SetAsInteger(lineId);
     q.ParamByName("TE_FE_ID")->SetAsInteger(headerId);
     q.ParamByName("TE_FE_IRANY")->SetAsString(row_.Direction);
     q.ParamByName("TE_ELLEN")->SetAsString(row_.CounterAccount);
@@ -299,6 +305,13 @@ void PostingEngine::InsertLine(int headerId, int lineId) {
     q.ParamByName("TE_MU_NEV")->SetAsString(text("MU_NEV"));
     q.ParamByName("TE_ERROR")->SetAsString(row_.LineErrors);
     q.ParamByName("TE_ERR")->SetAsInteger(row_.HeaderErrors.empty() ? 0 : 1);
+    after.Print = after.Print.WithLine(Written(VoucherPrint::LineColumns()));
+    // The ledger's record moves on in the row's own transaction: it is in exactly when the row
+    // is. It draws the line's identifier in the same call.
+    const int lineId = ledger_
+                           ? ledger_->RowPosted(key_, rowNumber_, after, text::Trim(text("US_NEV")))
+                           : NextIdentifier(SP1_, "TE_NEXT");
+    q.ParamByName("TE_ID")->SetAsInteger(lineId);
     q.ExecSQL();
 }
 

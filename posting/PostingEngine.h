@@ -17,6 +17,7 @@
 #include "posting/WorkYear.h"
 
 #include <string>
+#include <vector>
 
 class TEQuery;
 class IBStoredProc;
@@ -80,7 +81,10 @@ private:
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
-    void InsertLine(int headerId, int lineId);
+    // Inserts the row's line; after gains its print, and the ledger's record of the row.
+    void InsertLine(int headerId, FileProgress& after);
+    // The values of EQ2_'s parameters for columns, as the last insert set them.
+    std::vector<DbValue> Written(const std::vector<std::string>& columns);
     // The row's transaction, or in a check its savepoint.
     void BeginRow();
     void CommitRow();

@@ -5,6 +5,7 @@
 #include "ui/DialogAnswers.h"
 #include "ui/ElidedLabel.h"
 #include "ui/HostText.h"
+#include "ui/ImportsDialog.h"
 #include "ui/InputBox.h"
 #include "ui/TEMsg.h"
 #include "ui/edit/TEStr.h"
@@ -96,6 +97,8 @@ void MainWindow::BuildWidgets() {
         QStringLiteral("Runs the listed files through posting and rolls everything back: posts, "
                        "moves and logs nothing; only the identifier generators advance."));
     Button2 = Named(new QPushButton(HostText(W1250("&Kilépés")), this), "Button2");
+    Button4 = Named(new QPushButton(QStringLiteral("Im&portok"), this), "Button4");
+    Button4->setToolTip(QStringLiteral("Lists the imports and undoes the one selected."));
 
     Label4 = Label("Label4", "Honnan", this);
     Label2 = Named(new ElidedLabel(this), "Label2");
@@ -151,6 +154,7 @@ void MainWindow::BuildWidgets() {
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button1);
     buttons->addWidget(Button3);
+    buttons->addWidget(Button4);
     buttons->addWidget(Button2);
     buttons->addStretch(1);
 
@@ -187,6 +191,7 @@ void MainWindow::BuildWidgets() {
     });
     connect(Button1, &QPushButton::clicked, this, &MainWindow::Button1Click);
     connect(Button3, &QPushButton::clicked, this, &MainWindow::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &MainWindow::ImportsClick);
     connect(Button2, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -233,6 +238,13 @@ void MainWindow::Button1Click() {
 
 void MainWindow::Button3Click() {
     CallCore([this] { core_.Button3Click(&core_.Button3); });
+}
+
+void MainWindow::ImportsClick() {
+    CallCore([this] {
+        ImportsDialog dialog(core_, this);
+        DialogAnswers::Exec(dialog);
+    });
 }
 
 void MainWindow::CallCore(const std::function<void()>& work) {
@@ -326,6 +338,7 @@ void MainWindow::ShowProgressText() {
 void MainWindow::SetButtonsEnabled(bool enabled) {
     Button1->setEnabled(enabled);
     Button3->setEnabled(enabled);
+    Button4->setEnabled(enabled);
     Button2->setEnabled(enabled);
     // Changing the type would refill the list the run is working through.
     CmbTip->setEnabled(enabled);

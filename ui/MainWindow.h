@@ -67,6 +67,8 @@ private:
     void CmbTipChange(const QString& itemText);
     void Button1Click();
     void Button3Click();
+    // The list of imports, from which one can be undone.
+    void ImportsClick();
     // The progress bar's text: the console runner's progress line.
     void ShowProgressText();
     // Runs work of the shell; a close asked for meanwhile happens once the outermost call ends.
@@ -86,6 +88,7 @@ private:
     QPushButton* Button1 = nullptr;
     QPushButton* Button3 = nullptr; // the check
     QPushButton* Button2 = nullptr;
+    QPushButton* Button4 = nullptr; // the imports
     QLabel* Label4 = nullptr;
     ElidedLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -74,20 +75,9 @@ public:
 
     fs::path Exchange() const { return dir_ / "exchange"; }
 
-    pid_t Start(const std::string& type) {
-        Command command = Prepared(type);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string out = (dir_ / "runs.out").string();
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                         0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t pid = 0;
-        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr, command.Argv(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) throw std::runtime_error("cannot start " + std::string(INZEFOR_BATCH));
-        return pid;
-    }
+    pid_t Start(const std::string& type) { return Spawn(Prepared(type)); }
+    // A run with options of its own instead of a type and a year.
+    int RunWith(const std::vector<std::string>& options) { return Wait(Spawn(Prepared(options))); }
 
     // Runs on a terminal of its own, as an operator starts it, so that its progress line says
     // which file and row it is at. `watch` is told each progress line and about every
@@ -191,12 +181,31 @@ private:
         std::vector<char*> Pointers;
     };
 
+    pid_t Spawn(Command&& command) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        const std::string out = (dir_ / "runs.out").string();
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        pid_t pid = 0;
+        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr, command.Argv(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) throw std::runtime_error("cannot start " + std::string(INZEFOR_BATCH));
+        return pid;
+    }
+
     Command Prepared(const std::string& type) {
+        return Prepared({"--type=" + type, "--year=2012"});
+    }
+    Command Prepared(std::vector<std::string> options) {
         const std::string params = dir_.Write("params" + std::to_string(++starts_) + ".txt",
                                               "Interrupted site\r\n" + Exchange().string() +
                                                   "/\r\n" + db_.Path() + "\r\n\r\n" + connection_)
                                        .string();
-        return Command({INZEFOR_BATCH, "--type=" + type, "--year=2012", params});
+        options.insert(options.begin(), INZEFOR_BATCH);
+        options.push_back(params);
+        return Command(std::move(options));
     }
 
     void Prepare() {
@@ -417,6 +426,30 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
         [&](int stopped, int left) { return AtRandomRow(stopped % 2 ? SIGINT : SIGTERM, left); },
         3);
     EXPECT_NE(stopped_.Output().find("the next run continues after row"), std::string::npos);
+}
+
+// A file killed midway and finished by a later run is one import, undone whole once it has
+// finished; while it is still stopped it is not undone.
+TEST_F(Interruption, KilledAndResumedFileIsUndoneWhole) {
+    MixedInputs::WritePostingTable(stopped_.Exchange() / "feladas01.dbf", 600);
+    const Stop stop = AtRandomRow(SIGKILL, 1);
+    bool hit = false;
+    EXPECT_EQ(stopped_.RunOnTerminal("SZLA1",
+                                     [&](pid_t pid, const Progress& at) {
+                                         if (!hit) hit = stop(pid, at);
+                                     }),
+              137);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(stopped_.RunWith({"--undo=feladas01.dbf"}), 1);
+    EXPECT_NE(stopped_.Output().find("to be continued: finish it first"), std::string::npos);
+    const int last = stopped_.Run("SZLA1");
+    EXPECT_TRUE(last == 0 || last == 4) << stopped_.Output();
+    EXPECT_EQ(stopped_.RunWith({"--undo=OK_feladas01.dbf"}), 0) << stopped_.Output();
+    const std::vector<std::string> left = stopped_.Contents();
+    EXPECT_EQ(
+        std::count_if(left.begin(), left.end(),
+                      [](const std::string& entry) { return entry[0] == 'H' || entry[0] == 'L'; }),
+        0);
 }
 
 // Runs started together, reaching one server database: on one exchange folder only one of them

@@ -113,8 +113,8 @@ TEST_F(Ledger, StopBetweenRowsIsResumedAndUntrustworthyRecordsAreRefused) {
     putBack();
     Db().Execute("set term ^ ; execute block as declare i integer = 2; begin"
                  "  while (i < 9) do begin"
-                 "    insert into INZ_ROW (IR_KEY, IR_ROW, IR_YEAR, IR_HEADER_ID)"
-                 "    select IR_KEY, :i, IR_YEAR, IR_HEADER_ID from INZ_ROW" +
+                 "    insert into INZ_ROW (IR_KEY, IR_ROW, IR_YEAR, IR_HEADER_ID, IR_IMPORT)"
+                 "    select IR_KEY, :i, IR_YEAR, IR_HEADER_ID, IR_IMPORT from INZ_ROW" +
                  ofFile + " and IR_ROW = 9; i = i + 1; end end^ set term ; ^");
     EXPECT_EQ(Run({"--year=2012"}), 1);
     EXPECT_NE(err.str().find("says 9 rows are in, but the table has 5; nothing of it is posted"),

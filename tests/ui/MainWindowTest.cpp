@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <algorithm>
@@ -284,6 +285,49 @@ TEST_F(MainWindowTest, ARunNamesItsFileOnTheBarAndInThePaneThenShowsWhatItDid) {
     EXPECT_TRUE(log.contains(counts)) << log.toStdString() << "\n" << counts.toStdString();
     // Afterwards the bar is empty again.
     EXPECT_EQ(Find<QProgressBar>(window, "PB1")->text(), "");
+}
+
+TEST_F(MainWindowTest, TheImportsListUndoesTheSelectedImportAfterAQuestion) {
+    TestDatabase db;
+    MixedInputs::LoadReference(db);
+    DbfWriter::CreatePostingTable(dir / "exchange" / "in_arch" / "Feladas.dbf");
+    MixedInputs::WritePostingTable(dir / "exchange" / "feladas1.dbf", 60);
+    MainWindow window({Params("Demo", "x", db.Path())});
+    Start(window);
+    DialogAnswers::Queue([](QDialog& dialog) { qobject_cast<QInputDialog*>(&dialog)->accept(); });
+    QTest::mouseClick(Find<QPushButton>(window, "Button1"), Qt::LeftButton);
+    ASSERT_NE(db.QueryValue("select count(*) from FEJLEC"), "0");
+
+    QString before, question, done, after;
+    DialogAnswers::Queue([&](QDialog& dialog) {
+        auto* table = dialog.findChild<QTableWidget*>("ImportsTable");
+        ASSERT_EQ(table->rowCount(), 1);
+        before = table->item(0, 4)->text() + " " + table->item(0, 13)->text();
+        table->selectRow(0);
+        dialog.findChild<QPushButton*>("UndoButton")->click();
+        after = table->item(0, 13)->text();
+    });
+    for (QString* seen : {&question, &done})
+        DialogAnswers::Queue([seen](QDialog& dialog) {
+            *seen = DialogText(dialog);
+            dialog.findChild<QPushButton*>("EMSGFormButton1")->click();
+        });
+    // The deletes go to the SQL log as the window's other statements do.
+    namespace fs = std::filesystem;
+    const fs::path logs = dir / "Logs" / "ExecSql";
+    fs::create_directories(logs);
+    window.Core().SqlLog.ExeFolder = dir.Folder();
+    QTest::mouseClick(Find<QPushButton>(window, "Button4"), Qt::LeftButton);
+    ASSERT_FALSE(fs::is_empty(logs));
+    const std::string log =
+        dir.Read("Logs/ExecSql/" + fs::directory_iterator(logs)->path().filename().string());
+    EXPECT_NE(log.find("delete from FEJLEC where FE_ID="), std::string::npos) << log;
+    EXPECT_EQ(before, "feladas1.dbf posted");
+    EXPECT_TRUE(question.contains("would delete") && question.endsWith("Undo it?"))
+        << question.toStdString();
+    EXPECT_TRUE(done.contains("deleted")) << done.toStdString();
+    EXPECT_EQ(after, "undone");
+    EXPECT_EQ(db.QueryValue("select count(*) from FEJLEC"), "0");
 }
 
 TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
