@@ -134,6 +134,6 @@ private:
     bool engineStarted_ = false;       // on the file in hand: its counts are the engine's
     bool logMade_ = false;             // for the file in hand: Memo2 is its log
     int fileNumber_ = 0, fileCount_ = 0;
-    std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
+    std::string ledgerNotice_; // for the run log: bookkeeping objects missing
     std::string resumeNote_;   // for the run log: where this run took the file up
 };

@@ -122,7 +122,9 @@ create index TETEL_FE_ID on TETEL (TE_FE_ID);
    can take the file up meanwhile. INZ_ROW holds one record per handled row, inserted in the
    row's own transaction, so the database alone says which rows of a file are in; it is read
    only to continue a stopped file, and the rows of a finished file are removed. The importer
-   creates these tables itself in a database that lacks them. */
+   creates every table, column, index and sequence of this section that a database lacks
+   (columns added later must allow nulls); the names of tables, indexes and sequences start
+   with INZ_. */
 /* INZ_BEGIN */
 create table INZ_FILE (
     IF_KEY       varchar(64) not null primary key,
@@ -164,6 +166,15 @@ create table INZ_ROW (
     IR_VOUCHERS   integer,
     IR_CUSTOMERS  integer,
     IR_JOURNALS   integer
+);
+
+/* A run about to create a customer or the day's journal of a book first writes this guard's
+   record of it in the same transaction: a run of another site creating the same one meets the
+   record while it is uncommitted and waits, and looks again once it is committed. Nothing reads
+   the records; the key names what was created ("U|year|account|short name", "N|book|day"). */
+create table INZ_GUARD (
+    IG_KEY   varchar(250) character set octets not null primary key,
+    IG_TAKEN timestamp
 );
 /* INZ_END */
 
