@@ -27,7 +27,7 @@ constexpr std::chrono::milliseconds kFirstPause{10}, kLongestPause{200};
 CreationGuard::CreationGuard(IBDatabase& db, IBTransaction& tr) : query_(db, tr, "IBGuard") {}
 
 void CreationGuard::Use(bool on) {
-    used_ = on;
+    used_ = on && Wanted;
     waitingRow_ = 0;
 }
 

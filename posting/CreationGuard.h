@@ -44,6 +44,8 @@ public:
 
     // How long a row waits for another run at most: the database timeout.
     std::chrono::milliseconds Timeout{std::chrono::seconds(60)};
+    // Off, no guard is ever taken: what a run costs without it can be measured.
+    bool Wanted = true;
 
 private:
     bool Take(const char* sql, const std::string& key, const std::string& what);
