@@ -67,7 +67,7 @@ void CreationGuard::Wait(int row, int rowsIn, const std::string& cause) {
             "Row " + std::to_string(row) + " waited " +
                 std::to_string(std::chrono::duration_cast<std::chrono::seconds>(Timeout).count()) +
                 " s in vain: " + cause + " and does not finish.",
-            rowsIn, false);
+            rowsIn, true);
     // Runs that meet each other pause for different times, so that they do not meet again.
     std::this_thread::sleep_for(
         std::uniform_int_distribution<long>(pause_.count() / 2, pause_.count())(random_) *

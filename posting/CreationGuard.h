@@ -38,8 +38,8 @@ public:
     // Before the day's journal of a book is created; throws Held.
     bool TakeJournal(char book);
 
-    // After a Held of row `row`: pauses before the row is posted again. Throws PostingStopped,
-    // as for a lost database, once the row has waited longer than Timeout.
+    // After a Held of row `row`: pauses before the row is posted again. Once the row has waited
+    // longer than Timeout, throws PostingStopped: the run ends and the file stays for the next.
     void Wait(int row, int rowsIn, const std::string& cause);
 
     // How long a row waits for another run at most: the database timeout.
