@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ BatchRunner::BatchRunner(std::ostream& out, std::ostream& err, bool showProgress
 
 const char* BatchRunner::Usage() {
     return "usage: inzefor-batch [--type=CODE] [--year=YEAR] [--first-only] [--check | --repost] "
-           "[--quiet] [--report=FILE] PARAMS_FILE\n"
+           "[--quiet] [--report=FILE] [--settle=SECONDS] PARAMS_FILE\n"
            "       inzefor-batch --help | --version\n";
 }
 
@@ -68,6 +69,11 @@ const char* BatchRunner::Help() {
            "  --quiet        print only errors, refused and failed files, and the summary;\n"
            "                 nothing at all when there is nothing to do\n"
            "  --report=FILE  write what the run did, per file and in total, as JSON to FILE\n"
+           "  --settle=SECONDS\n"
+           "                 take a file only once its size and time have stayed unchanged\n"
+           "                 for SECONDS (default 5, or INZEFOR_SETTLE; 0 takes files at once).\n"
+           "                 A file changed earlier is taken at once; one still changing after\n"
+           "                 three times SECONDS is left for a later run, with a notice\n"
            "  -h, --help     this text\n"
            "  --version      the program's version\n"
            "\n"
@@ -118,7 +124,8 @@ std::optional<int> BatchRunner::ParseOptions(const std::vector<std::string>& arg
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         const std::string value = equals == std::string::npos ? "" : arg.substr(equals + 1);
-        const bool takesValue = name == "--type" || name == "--year" || name == "--report";
+        const bool takesValue =
+            name == "--type" || name == "--year" || name == "--report" || name == "--settle";
         const bool flag =
             name == "--first-only" || name == "--repost" || name == "--check" || name == "--quiet";
         if (!takesValue && !flag) return UsageError("Unknown option: " + arg);
@@ -149,6 +156,9 @@ std::string BatchRunner::TakeOption(const std::string& name, const std::string& 
         options.Answers.Year = value;
     } else if (name == "--report") {
         options.Report = value;
+    } else if (name == "--settle") {
+        options.Settle = SettleWatch::Parse(value);
+        if (!options.Settle) return "Not a number of seconds: " + value;
     } else {
         (name == "--first-only" ? options.Answers.FirstOnly
          : name == "--repost"   ? options.Repost
@@ -163,6 +173,7 @@ int BatchRunner::RunImport(const Options& options, RunOutcome& run) {
     Component application;
     TF_IN form(view, &application);
     form.RepostAnswer = options.Repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
+    if (options.Settle) form.SetSettleTime(*options.Settle);
     form.FormCreate(ExecutablePath());
     int status = 2;
     if (form.FormActivate(options.Positional, false) == TF_IN::StartResult::Started) {

@@ -5,6 +5,7 @@
 #include "app/ConsoleView.h"
 #include "app/ImportType.h"
 #include "app/RunOutcome.h"
+#include "app/SettleWatch.h"
 
 #include <functional>
 #include <optional>
@@ -27,6 +28,7 @@ private:
         ConsoleView::Answers Answers;
         bool Repost = false, Check = false, Quiet = false;
         std::string Report; // the JSON report's file, if any
+        std::optional<SettleWatch::Duration> Settle;
         const ImportType* Type = ImportType::ForCode("SZLA1");
         std::vector<std::string> Positional;
     };

@@ -94,14 +94,15 @@ void ConsoleView::MessageBox(const std::string& text) {
     err_ << "InZEFOR: " << text::ToUtf8(text) << std::endl;
 }
 
-int ConsoleView::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) {
+int ConsoleView::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                            int defaultButton) {
     EndProgressLine();
     std::ostream& stream = kind == TMsgDlgType::mtError ? err_ : out_;
     std::string body = text::ToUtf8(text);
     std::string caption = DialogCaption(kind, buttons);
     std::vector<std::string> captions = ButtonCaptions(buttons);
-    // A question takes its first answer unless the run is to handle the first file only.
-    int answer = captions.size() >= 2 && answers_.FirstOnly ? 2 : 1;
+    // A question takes its default answer unless the run is to handle the first file only.
+    int answer = captions.size() >= 2 && answers_.FirstOnly ? 2 : defaultButton;
     if (quiet_ && kind != TMsgDlgType::mtError) return answer;
     if (body.find('\n') == std::string::npos)
         stream << caption << ": " << body << "\n";

@@ -37,7 +37,8 @@ public:
     void Minimize() override {}
     void ProcessMessages() override {}
     void MessageBox(const std::string& text) override;
-    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) override;
+    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                   int defaultButton = 1) override;
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void Close() override {}

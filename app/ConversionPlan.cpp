@@ -42,3 +42,17 @@ bool ConversionPlan::TableLeft(const std::string& exchangeFolder, const std::str
         return false; // a link of that name is none of ours; nothing is written over it either
     }
 }
+
+std::vector<std::string>
+ConversionPlan::Convert(TF_INView& view, DbfTable& workTable, DbfTable& sourceTable,
+                        const std::string& exchangeFolder, const std::string& source,
+                        const std::string& output, const std::string& checkFolder) {
+    if (output == BankConversion::Output) {
+        BankConversion conversion(view, workTable, exchangeFolder);
+        conversion.CheckInto = checkFolder;
+        return conversion.Run(source);
+    }
+    PayrollConversion conversion(view, workTable, sourceTable, exchangeFolder);
+    conversion.CheckInto = checkFolder;
+    return conversion.Run(source);
+}

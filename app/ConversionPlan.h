@@ -3,6 +3,9 @@
 // table its source becomes, and the files in their order. A converted table that an earlier run
 // left in the exchange folder comes first and is never converted over.
 #include <string>
+
+class DbfTable;
+class TF_INView;
 #include <vector>
 
 class ConversionPlan {
@@ -18,6 +21,13 @@ public:
     // work list when it converts nothing.
     std::vector<std::string> Files() const;
 
+    // Converts source into output (a check: into checkFolder, else into the exchange folder)
+    // and returns the work list it leaves.
+    static std::vector<std::string> Convert(TF_INView& view, DbfTable& workTable,
+                                            DbfTable& sourceTable,
+                                            const std::string& exchangeFolder,
+                                            const std::string& source, const std::string& output,
+                                            const std::string& checkFolder);
     // Whether a converted table of an earlier run still waits in the exchange folder.
     static bool TableLeft(const std::string& exchangeFolder, const std::string& output);
 

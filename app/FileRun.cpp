@@ -150,8 +150,9 @@ bool FileRun::AskRepost(const std::string& posted) {
     // A check tells what a run that is not told to post it again does.
     if (context_.Check) return false;
     if (context_.RepostAnswer != Repost::Ask) return context_.RepostAnswer == Repost::Allow;
-    return context_.View.ShowDialog(MessageKind("&Nem;&Igen"), posted + ". Post it again?",
-                                    "&Nem;&Igen") == 2;
+    // Nem, the default, stands right of Igen as in every question.
+    return context_.View.ShowDialog(MessageKind("&Igen;&Nem"), posted + ". Post it again?",
+                                    "&Igen;&Nem", 2) == 1;
 }
 
 void FileRun::Archive() {
@@ -191,6 +192,8 @@ void FileRun::Stopped(const PostingStopped& stop) {
     context_.Table.Close();
     const std::string& name = outcome_.File.Name;
     const std::string rows = std::to_string(stop.RowsIn);
+    // Rows handled include the rejected ones; only the posted ones are in.
+    const std::string in = std::to_string(context_.Engine.Report().Counts.RowsPosted);
     std::string failure = stop.what();
     if (context_.Check && stop.Requested) {
         Finish(Result::Stopped, failure);
@@ -203,7 +206,7 @@ void FileRun::Stopped(const PostingStopped& stop) {
     if (context_.Check || (stop.RowsIn == 0 && !stop.Requested)) return Fail(failure);
     if (context_.Ledger.Available() || stop.RowsIn == 0) {
         Finish(Result::Stopped, failure);
-        ShowError(failure + "\r\n" + name + " stopped after row " + rows + ": " + rows +
+        ShowError(failure + "\r\n" + name + " stopped after row " + rows + ": " + in +
                   " of its rows are in. It stays in the exchange folder and the next run "
                   "continues after row " +
                   rows + ".");
@@ -211,7 +214,7 @@ void FileRun::Stopped(const PostingStopped& stop) {
         return;
     }
     // Left in place, the file would be posted from its first row again.
-    Fail(failure + "\r\n" + rows + " rows of " + name +
+    Fail(failure + "\r\n" + in + " rows of " + name +
          " are in; without the bookkeeping tables the rest cannot be continued: post only the "
          "rows after row " +
          rows + ".");

@@ -92,9 +92,10 @@ std::string JsonReport::CannotWrite(const std::string& path) {
 
 std::string JsonReport::Text(const RunOutcome& run, int exitStatus) {
     json files = json::array();
-    int stopped = 0;
+    int stopped = 0, left = 0;
     for (const RunOutcome::File& file : run.Files) {
         stopped += file.Outcome == RunOutcome::File::Result::Stopped;
+        left += file.Outcome == RunOutcome::File::Result::Unsettled;
         files.push_back({{"name", Utf8(file.Name)},
                          {"source", Utf8(file.Source)},
                          {"content_key", file.Key},
@@ -104,6 +105,7 @@ std::string JsonReport::Text(const RunOutcome& run, int exitStatus) {
                          {"rows", file.Rows},
                          {"started", IsoTime(file.Started)},
                          {"ended", IsoTime(file.Ended)},
+                         {"waited_to_settle", file.Waited},
                          {"counts", Counts(file.Counts)},
                          {"findings", Rows(file.Notes.Findings, "findings")},
                          {"duplicates", Rows(file.Notes.Duplicates, nullptr)},
@@ -116,6 +118,7 @@ std::string JsonReport::Text(const RunOutcome& run, int exitStatus) {
     totals["files_failed"] = run.FilesFailed;
     totals["files_refused"] = run.FilesRefused;
     totals["files_stopped"] = stopped;
+    totals["files_left"] = left;
     const json report = {{"program", "inzefor-batch"},
                          {"version", INZEFOR_VERSION},
                          {"check", run.Check},

@@ -18,12 +18,15 @@ std::string Names(const std::vector<std::string>& names) {
     return text;
 }
 
-std::string Lines(const PostingCounts& c, int duplicates,
-                  const std::vector<std::string>& journals) {
+// A check says what posting would do.
+std::string Lines(const PostingCounts& c, int duplicates, const std::vector<std::string>& journals,
+                  bool check) {
+    const std::string would = check ? " would be" : "";
     std::string text = "Rows: " + std::to_string(c.RowsRead()) + " read, " +
-                       std::to_string(c.RowsPosted) + " posted (" + std::to_string(c.RowsFlagged) +
-                       " with findings), " + std::to_string(c.RowsRejected) + " rejected\r\n";
-    text += "Created: " + Count(c.VouchersCreated, "voucher");
+                       std::to_string(c.RowsPosted) + would + " posted (" +
+                       std::to_string(c.RowsFlagged) + " with findings), " +
+                       std::to_string(c.RowsRejected) + would + " rejected\r\n";
+    text += (check ? "Would create: " : "Created: ") + Count(c.VouchersCreated, "voucher");
     if (duplicates > 0) text += " (" + std::to_string(duplicates) + " marked as duplicates)";
     text +=
         ", " + Count(c.CustomersCreated, "customer") + ", " + Count(c.JournalsCreated, "journal");
@@ -67,6 +70,20 @@ const RunOutcome::File& RunOutcome::Add(File file) {
     return Files.emplace_back(std::move(file));
 }
 
+void RunOutcome::AddUnsettled(const std::string& name, const std::string& why) {
+    File file;
+    file.Name = name;
+    file.Outcome = File::Result::Unsettled;
+    file.Message = why;
+    file.Started = file.Ended = std::chrono::system_clock::now();
+    Add(std::move(file));
+}
+
+void RunOutcome::MarkWaited(const std::vector<std::string>& listed) {
+    for (File& file : Files)
+        file.Waited = std::ranges::count(listed, file.Source.empty() ? file.Name : file.Source) > 0;
+}
+
 PostingCounts RunOutcome::Totals() const {
     PostingCounts totals;
     for (const File& file : Files)
@@ -85,7 +102,8 @@ std::string RunOutcome::FileReport(const File& file) const {
     if (Check)
         text += RowList("Rows with findings", file.Notes.Findings) +
                 RowList("Vouchers marked as duplicates", file.Notes.Duplicates);
-    text += Lines(file.Counts, static_cast<int>(file.Notes.Duplicates.size()), file.Notes.Journals);
+    text += Lines(file.Counts, static_cast<int>(file.Notes.Duplicates.size()), file.Notes.Journals,
+                  Check);
     if (file.Notes.Customers.empty()) return text;
     if (!Check) return text + "New customers: " + Names(file.Notes.Customers) + "\r\n";
     text += "New customers:\r\n";
@@ -97,18 +115,23 @@ std::string RunOutcome::FileReport(const File& file) const {
 std::string RunOutcome::Summary() const {
     std::string text;
     if (Check) text += "Check only: nothing was posted, moved or logged. A run would do this:\r\n";
-    const int stopped = static_cast<int>(std::count_if(
-        Files.begin(), Files.end(), [](auto& f) { return f.Outcome == File::Result::Stopped; }));
-    text += "Files: " + std::to_string(FilesPosted) + " posted, " + std::to_string(FilesFailed) +
-            " failed, " + std::to_string(FilesRefused) + " refused, " + std::to_string(stopped) +
-            " to be continued\r\n";
+    const auto count = [this](File::Result result) {
+        return std::to_string(std::count_if(Files.begin(), Files.end(),
+                                            [&](auto& f) { return f.Outcome == result; }));
+    };
+    const std::string left = count(File::Result::Unsettled);
+    const std::string would = Check ? " would be" : "";
+    text += "Files: " + std::to_string(FilesPosted) + would + " posted, " +
+            std::to_string(FilesFailed) + " failed, " + std::to_string(FilesRefused) + would +
+            " refused, " + count(File::Result::Stopped) + " to be continued" +
+            (left == "0" ? "" : ", " + left + " left for a later run") + "\r\n";
     std::vector<std::string> journals;
     int duplicates = 0;
     for (const File& file : Files) {
         journals.insert(journals.end(), file.Notes.Journals.begin(), file.Notes.Journals.end());
         duplicates += static_cast<int>(file.Notes.Duplicates.size());
     }
-    text += Lines(Totals(), duplicates, journals);
+    text += Lines(Totals(), duplicates, journals, Check);
     for (const File& file : Files) {
         if (file.Outcome == File::Result::Failed)
             text += "Failed: " + file.Name + LogOf(file) + "\r\n";
@@ -116,9 +139,11 @@ std::string RunOutcome::Summary() const {
             text += "Refused: " + file.Name + LogOf(file) + "\r\n";
         else if (file.Outcome == File::Result::Stopped)
             text += "To be continued: " + file.Name + "\r\n";
+        else if (file.Outcome == File::Result::Unsettled)
+            text += "Left for a later run: " + file.Name + "\r\n";
         else if (file.Counts.RowsRejected > 0)
-            text += "Rows rejected: " + file.Name + " (" +
-                    std::to_string(file.Counts.RowsRejected) + ")" + LogOf(file) + "\r\n";
+            text += (Check ? "Rows that would be rejected: " : "Rows rejected: ") + file.Name +
+                    " (" + std::to_string(file.Counts.RowsRejected) + ")" + LogOf(file) + "\r\n";
     }
     return text;
 }

@@ -26,6 +26,7 @@ struct RunOutcome {
         PostingCounts Counts;
         PostingNotes Notes;
         Time Started, Ended;
+        bool Waited = false; // changed just before the run, which waited for it to settle
     };
 
     bool Check = false; // nothing was posted: a check
@@ -46,6 +47,10 @@ struct RunOutcome {
         EndedEarly = true;
         Failure = failure;
     }
+    // Notes a file still being written, left for a later run.
+    void AddUnsettled(const std::string& name, const std::string& why);
+    // Notes which files (as listed) the run waited on to settle.
+    void MarkWaited(const std::vector<std::string>& listed);
     // Adds what became of a file to the run's counts; returns it as kept.
     const File& Add(File file);
     PostingCounts Totals() const;

@@ -6,7 +6,7 @@
 #include "app/FileRun.h"
 #include "app/ImportType.h"
 #include "app/InputListing.h"
-#include "app/PayrollConversion.h"
+#include "app/ParamsFile.h"
 #include "app/SqlLogOff.h"
 #include "platform/CheckedPath.h"
 #include "platform/FileSystem.h"
@@ -14,26 +14,14 @@
 #include "platform/Text.h"
 #include "platform/WriteError.h"
 
-#include <cctype>
+#include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <utility>
 
-namespace {
-
-// Reading a line the parameters file does not have stops the start-up with this text.
-const std::string& Line(const std::vector<std::string>& lines, size_t index) {
-    if (index >= lines.size())
-        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-    return lines[index];
-}
-
+// Both in the archive folder.
 const char* const kWorkTable = "Feladas.dbf";
 const char* const kLockFile = "InZEFOR.lock";
-
-} // namespace
 
 TF_IN::TF_IN(TF_INView& view, Component* application)
     : Component("F_IN", application), Button1("Button1", this), Button3("Button3", this),
@@ -62,7 +50,7 @@ TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, boo
         view_.Close();
         return StartResult::Closed;
     }
-    const std::string paramsFile = ParamsFilePath(args.front());
+    const std::string paramsFile = ParamsFile::PathFor(args.front());
     if (!fs_win::FileExists(paramsFile)) {
         view_.MessageBox(W1250("ParametersFile error! A(z) ") + paramsFile +
                          W1250(" file nem létezik!"));
@@ -92,36 +80,20 @@ TF_IN::StartResult TF_IN::FormActivate(const std::vector<std::string>& args, boo
     return StartResult::Started;
 }
 
-std::string TF_IN::ParamsFilePath(const std::string& arg) {
-    // A drive path is read from c:\ whatever the drive; an absolute host path is taken as it is;
-    // anything else is relative to the working folder (the rule for drive paths would cut its
-    // first three characters off).
-    const bool drivePath = arg.size() >= 3 && std::isalpha(static_cast<unsigned char>(arg[0])) &&
-                           arg[1] == ':' && (arg[2] == '\\' || arg[2] == '/');
-    if (drivePath) return "c:\\" + arg.substr(3);
-    if (!arg.empty() && arg[0] == '/') return arg;
-    std::error_code noFolder;
-    const std::string here = std::filesystem::current_path(noFolder).string();
-    return here.empty() ? arg : here + "/" + arg;
-}
-
-void TF_IN::ReadParamsFile(const std::string& paramsFile) {
-    std::vector<std::string> lines = fs_win::ReadLines(paramsFile);
-    view_.ShowDatabaseText(Line(lines, 0));
-    ExchangeFolder = text::Trim(Line(lines, 1));
+void TF_IN::ReadParamsFile(const std::string& path) {
+    const ParamsFile params(path);
+    view_.ShowDatabaseText(params.Line(0));
+    ExchangeFolder = text::Trim(params.Line(1));
     view_.ShowExchangeFolder(ExchangeFolder);
     SetWorkList(ListFiles(ExchangeFolder, "feladas*.dbf"));
-    view_.ShowDatabaseName(text::Trim(Line(lines, 2)));
+    view_.ShowDatabaseName(text::Trim(params.Line(2)));
     if (DB1.Connected()) DB1.Disconnect();
-    DB1.DatabaseName = Line(lines, 2);
-    runWord_ = text::Trim(Line(lines, 3));
-    if (lines.size() <= 4) return;
-    DB1.Params.assign(lines.begin() + 4, lines.end());
-    std::string exe = ExePath;
-    for (char& c : exe)
-        if (c == '/') c = '\\';
-    if (text::LowerWin1250(exe).find("\\d_projects\\_zefor") == std::string::npos)
-        fs_win::DeleteFile(paramsFile);
+    DB1.DatabaseName = params.Line(2);
+    runWord_ = text::Trim(params.Line(3));
+    const std::vector<std::string> connection = params.ConnectionLines();
+    if (connection.empty()) return;
+    DB1.Params = connection;
+    params.DeleteIfRead(ExePath);
 }
 
 void TF_IN::CmbTipChange(const std::string& text) {
@@ -147,8 +119,8 @@ std::string TF_IN::ListFiles(const std::string& folder, const std::string& mask)
     return result;
 }
 
-int TF_IN::ShowMsg(const std::string& text, const std::string& buttons) {
-    return view_.ShowDialog(MessageKind(buttons), text, buttons);
+int TF_IN::ShowMsg(const std::string& text, const std::string& buttons, int defaultButton) {
+    return view_.ShowDialog(MessageKind(buttons), text, buttons, defaultButton);
 }
 
 int TF_IN::ShowErrMsg(const Component* sender, const std::string& text,
@@ -163,6 +135,10 @@ void TF_IN::SetWorkList(const std::string& listText) {
 void TF_IN::SetWorkList(std::vector<std::string> lines) {
     Memo1 = std::move(lines);
     view_.ShowWorkList(Memo1);
+}
+
+void TF_IN::SetSettleTime(SettleWatch::Duration settle) {
+    settleTime_ = settle;
 }
 
 void TF_IN::Button1Click(Component* sender) {
@@ -201,10 +177,16 @@ void TF_IN::Run(Component* sender, bool check) {
     // Told once the run is over, so that no file's log covers them.
     for (const std::string& notice : notices)
         view_.ShowNotice(notice);
+    for (const RunOutcome::File& file : lastRun_.Files)
+        if (file.Outcome == RunOutcome::File::Result::Unsettled) view_.ShowNotice(file.Message);
     view_.SetBusyCursor(false);
     view_.SetButtonsEnabled(true);
     view_.FocusExitButton();
-    SetWorkList(std::vector<std::string>{});
+    // A check leaves every file where it was: the list shows what still waits, for IMPORT.
+    if (check)
+        CmbTipChange(CmbTipText);
+    else
+        SetWorkList(std::vector<std::string>{});
     view_.SetProgress(0);
     view_.ShowFile(0, 0, {});
     lastRun_.Ended = std::chrono::system_clock::now();
@@ -253,7 +235,13 @@ void TF_IN::RunFiles(Component* sender) {
     const std::vector<std::string> names = plan.Files();
     const bool allInOne = names.size() >= 2 &&
                           ShowMsg(W1250("Minden feladást egy naplóba tegyek?!"), "&Igen;&Nem") == 1;
-    if (!RunList(sender, archive, names, converted, allInOne)) return;
+    std::vector<std::string> handled = allInOne ? names : std::vector<std::string>{names.front()};
+    const std::optional<std::vector<std::string>> waited = TakeSettled(handled, converted, *lock);
+    if (!waited) return;
+    const bool listDone =
+        !handled.empty() && RunList(sender, archive, handled, converted, allInOne);
+    lastRun_.MarkWaited(*waited);
+    if (!listDone) return;
     // A check always ends with what it found; a run with one file handled ends with its log.
     if (!allInOne && !lastRun_.Check) return;
     view_.SetBusyCursor(false);
@@ -317,6 +305,27 @@ bool TF_IN::RunList(Component* sender, const InputArchive& archive,
     return true;
 }
 
+std::optional<std::vector<std::string>> TF_IN::TakeSettled(std::vector<std::string>& names,
+                                                           const std::string& converted,
+                                                           const FolderLock& lock) {
+    // A converted table is this run's own output, or one an earlier run left: no writer's.
+    std::vector<std::string> watched = names;
+    if (!converted.empty()) std::erase(watched, converted);
+    // Statements are text; every other input is a dBase table.
+    SettleWatch watch(view_, settleTime_, converted != BankConversion::Output);
+    const SettleWatch::Result settled =
+        watch.Watch(ExchangeFolder, watched, [&lock] { return lock.Touch(); });
+    if (settled.Stopped) {
+        lastRun_.Stopped = true;
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < settled.Left.size(); ++i) {
+        lastRun_.AddUnsettled(settled.Left[i], settled.Why[i]);
+        std::erase(names, settled.Left[i]);
+    }
+    return settled.Waited;
+}
+
 bool TF_IN::Convert(Component* sender, const std::string& source, const std::string& output,
                     const std::string& checkFolder) {
     // A check leaves the table an earlier run left where it is and converts elsewhere.
@@ -327,15 +336,8 @@ bool TF_IN::Convert(Component* sender, const std::string& source, const std::str
                            source + W1250(" nem kerül átalakításra; mindkettő a helyén marad."));
         return false;
     }
-    if (output == BankConversion::Output) {
-        BankConversion conversion(view_, Dbf1, ExchangeFolder);
-        conversion.CheckInto = checkFolder;
-        SetWorkList(conversion.Run(source));
-    } else {
-        PayrollConversion conversion(view_, Dbf1, dbfWber, ExchangeFolder);
-        conversion.CheckInto = checkFolder;
-        SetWorkList(conversion.Run(source));
-    }
+    SetWorkList(
+        ConversionPlan::Convert(view_, Dbf1, dbfWber, ExchangeFolder, source, output, checkFolder));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "app/FileRun.h"
 #include "app/InputArchive.h"
 #include "app/RunOutcome.h"
+#include "app/SettleWatch.h"
 #include "app/TF_INView.h"
 #include "db/IBDatabase.h"
 #include "db/IBTransaction.h"
@@ -44,7 +45,7 @@ public:
     void Button3Click(Component* sender);
     void FormClose();
 
-    int ShowMsg(const std::string& text, const std::string& buttons = {});
+    int ShowMsg(const std::string& text, const std::string& buttons = {}, int defaultButton = 1);
     int ShowErrMsg(const Component* sender, const std::string& text,
                    const std::string& buttons = {});
 
@@ -55,6 +56,9 @@ public:
     // What a run does with a file whose content was posted in full before.
     using Repost = FileRun::Repost;
     Repost RepostAnswer = Repost::Ask;
+    // How long a file must stay unchanged before it is taken (0: at once); the environment's
+    // setting until set.
+    void SetSettleTime(SettleWatch::Duration settle);
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
     const std::string& RunWord() const { return runWord_; }
@@ -87,9 +91,7 @@ public:
     ImportLedger Ledger;
 
 private:
-    // Where the parameters file named by the program's argument is.
-    static std::string ParamsFilePath(const std::string& arg);
-    void ReadParamsFile(const std::string& paramsFile);
+    void ReadParamsFile(const std::string& path);
     void SetWorkList(const std::string& listText);
     void SetWorkList(std::vector<std::string> lines);
     void Run(Component* sender, bool check);
@@ -114,6 +116,11 @@ private:
     bool HandleFile(Component* sender, const InputArchive& archive, const std::string& folder,
                     const std::string& name, int number, int count);
     bool OpenLedger();
+    // Drops from names the files still being written, each noted in the run's outcome; the
+    // files the run waited on, or nothing when a stop was asked for meanwhile.
+    std::optional<std::vector<std::string>> TakeSettled(std::vector<std::string>& names,
+                                                        const std::string& converted,
+                                                        const FolderLock& lock);
     // Ends the run early with an error message.
     void EndRun(Component* sender, const std::string& text);
     // What the operator is told once per run: what the type's mask matches that is no input.
@@ -125,4 +132,5 @@ private:
     std::string runWord_;
     RunOutcome lastRun_;
     std::string ledgerNotice_; // for the run log: bookkeeping objects missing
+    SettleWatch::Duration settleTime_ = SettleWatch::FromEnvironment();
 };

@@ -27,8 +27,9 @@ public:
     virtual void Minimize() = 0;
     // A plain system message box.
     virtual void MessageBox(const std::string& text) = 0;
-    // The message dialog: returns the number of the chosen button (from 1), 0 when closed.
-    virtual int ShowDialog(TMsgDlgType kind, const std::string& text,
-                           const std::string& buttons) = 0;
+    // The message dialog: returns the number of the chosen button (from 1), 0 when closed. The
+    // default button is the one Enter takes.
+    virtual int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                           int defaultButton = 1) = 0;
     virtual void Close() = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/DbfTable.h"
 
 #include "platform/CheckedPath.h"
+#include "platform/DbfExtent.h"
 #include "platform/Text.h"
 #include "platform/WriteError.h"
 
@@ -220,13 +221,10 @@ Layout ReadLayout(const std::string& shown, const fs::path& host) {
         }
     }
 
-    const std::uintmax_t needed =
-        std::uintmax_t(l.HeaderLength) + std::uintmax_t(l.Records) * std::uintmax_t(l.RecordLength);
-    if (size < needed)
-        throw std::runtime_error(shown + " is truncated: its header announces " +
-                                 std::to_string(l.Records) + " records of " +
-                                 std::to_string(l.RecordLength) + " bytes, but the file has only " +
-                                 std::to_string(size) + " bytes");
+    // A table that holds more records than it announces is as unfinished as one cut short: a
+    // header saying 0 over a file full of records must not pass as an empty table.
+    const DbfExtent extent{size, l.Records, l.HeaderLength, l.RecordLength, false};
+    if (extent.Disagrees()) throw std::runtime_error(extent.Describe(shown));
     return l;
 }
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -34,4 +35,16 @@ FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
 
 FolderLock::~FolderLock() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+std::chrono::system_clock::time_point FolderLock::Touch() const {
+    using namespace std::chrono;
+    const std::string id = std::to_string(::getpid()) + "\n";
+    struct stat st {};
+    if (::ftruncate(fd_, 0) != 0 ||
+        ::pwrite(fd_, id.data(), id.size(), 0) != static_cast<ssize_t>(id.size()) ||
+        ::fstat(fd_, &st) != 0)
+        return system_clock::now();
+    return system_clock::time_point(duration_cast<system_clock::duration>(
+        seconds(st.st_mtim.tv_sec) + nanoseconds(st.st_mtim.tv_nsec)));
 }

@@ -32,6 +32,8 @@ ls "$exchange"
 params="$demo/params.txt"
 printf 'Demo accounting database\r\n%s\r\n%s\r\n\r\n' "$exchange" "$db" >"$params"
 
+# The demo's inputs were written a moment ago: take them without waiting for them to settle.
+export INZEFOR_SETTLE=0
 status=0
 for type in SZLA1 BANK1 FKBER; do
   echo

@@ -3,6 +3,7 @@
 #include "app/ImportType.h"
 #include "platform/Text.h"
 #include "ui/DialogAnswers.h"
+#include "ui/ElidedLabel.h"
 #include "ui/HostText.h"
 #include "ui/InputBox.h"
 #include "ui/TEMsg.h"
@@ -97,14 +98,16 @@ void MainWindow::BuildWidgets() {
     Button2 = Named(new QPushButton(HostText(W1250("&Kilépés")), this), "Button2");
 
     Label4 = Label("Label4", "Honnan", this);
-    Label2 = Label("Label2", "...", this);
+    Label2 = Named(new ElidedLabel(this), "Label2");
     Label3 = Label("Label3", "Hova:", this);
-    Label1 = Label("Label1", "...", this);
+    Label1 = Named(new ElidedLabel(this), "Label1");
     QFont narrow = arial;
     narrow.setFamily(QStringLiteral("Arial Narrow"));
     Label1->setFont(narrow);
-    for (QLabel* shown : {Label2, Label1})
+    for (ElidedLabel* shown : {Label2, Label1}) {
         shown->setTextFormat(Qt::PlainText);
+        shown->SetFullText(QStringLiteral("..."));
+    }
 
     Shape1 = Named(new QWidget(this), "Shape1");
     Shape1->setAttribute(Qt::WA_StyledBackground);
@@ -243,7 +246,29 @@ void MainWindow::CallCore(const std::function<void()>& work) {
     if (coreDepth_ == 0 && closePending_) {
         closePending_ = false;
         close();
+        stopping_ = false;
     }
+}
+
+bool MainWindow::StopRequested() {
+    if (closePending_ && !stopping_ && core_.Running()) {
+        closePending_ = false;
+        stopping_ = AskToStop();
+        // Stopping closes the window once the run has ended; otherwise the close is dropped.
+        closePending_ = stopping_;
+    }
+    return stopping_;
+}
+
+bool MainWindow::AskToStop() {
+    const std::string text =
+        core_.LastRun().Check
+            ? "Stop the check and close the window?\r\nNothing has been posted."
+            : "Stop the import after the row in hand and close the window?\r\nThe file in hand "
+              "stays in the exchange folder; the next run continues it after its last posted "
+              "row.";
+    TEMsg msg;
+    return msg.ShowDialog(text, TMsgDlgType::mtConfirmation, "&Igen;&Nem", 1) == 1;
 }
 
 void MainWindow::ShowDatabaseText(const std::string& text) {
@@ -251,11 +276,11 @@ void MainWindow::ShowDatabaseText(const std::string& text) {
 }
 
 void MainWindow::ShowExchangeFolder(const std::string& text) {
-    Label2->setText(HostText(text));
+    Label2->SetFullText(HostText(text));
 }
 
 void MainWindow::ShowDatabaseName(const std::string& text) {
-    Label1->setText(HostText(text));
+    Label1->SetFullText(HostText(text));
 }
 
 void MainWindow::ShowWorkList(const std::vector<std::string>& lines) {
@@ -328,6 +353,7 @@ void MainWindow::ProcessMessages() {
 }
 
 void MainWindow::MessageBox(const std::string& text) {
+    if (stopping_) return;
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("InZEFOR"), HostText(text),
                     QMessageBox::Ok);
     box.setObjectName(QStringLiteral("MessageBox"));
@@ -335,13 +361,19 @@ void MainWindow::MessageBox(const std::string& text) {
     DialogAnswers::Exec(box);
 }
 
-int MainWindow::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) {
+int MainWindow::ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                           int defaultButton) {
+    // A run being stopped for a close shows nothing more.
+    if (stopping_) return defaultButton;
     TEMsg msg;
-    return msg.ShowDialog(text, kind, buttons);
+    return msg.ShowDialog(text, kind, buttons, defaultButton);
 }
 
 bool MainWindow::InputQuery(const std::string& caption, const std::string& prompt,
                             std::string& value) {
+    // A close asked for during a conversion is answered before the file's year question, and
+    // a run being stopped takes the offered year without asking.
+    if (StopRequested()) return true;
     return InputBox::InputQuery(caption, prompt, value);
 }
 

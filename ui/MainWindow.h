@@ -1,6 +1,7 @@
 #pragma once
 // The program's one window: shows the import shell to a person and passes the person's actions
-// to it. While the shell works (start-up, a run) a request to close is held until it is done.
+// to it. A request to close during a run asks, between two rows, whether to stop the run; at any
+// other time the shell is busy it is held until the shell is done.
 #include "app/RunProgress.h"
 #include "app/TF_IN.h"
 #include "app/TF_INView.h"
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class ElidedLabel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -46,12 +48,14 @@ public:
     void Minimize() override;
     void ProcessMessages() override;
     void MessageBox(const std::string& text) override;
-    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) override;
+    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                   int defaultButton = 1) override;
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;
     void Close() override;
-    // The window holds a request to close until the run has ended instead.
-    bool StopRequested() override { return false; }
+    // Asks whether to stop when a close was requested since the last turn; once the operator
+    // chose to stop, the run's remaining dialogs are not shown and the window closes at its end.
+    bool StopRequested() override;
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +71,8 @@ private:
     void ShowProgressText();
     // Runs work of the shell; a close asked for meanwhile happens once the outermost call ends.
     void CallCore(const std::function<void()>& work);
+    // The question a close request during a run asks; true: stop.
+    bool AskToStop();
 
     // The nameless application object that owns the window.
     Component application_;
@@ -81,9 +87,9 @@ private:
     QPushButton* Button3 = nullptr; // the check
     QPushButton* Button2 = nullptr;
     QLabel* Label4 = nullptr;
-    QLabel* Label2 = nullptr;
+    ElidedLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    QLabel* Label1 = nullptr;
+    ElidedLabel* Label1 = nullptr;
     QWidget* Shape1 = nullptr;
     QLabel* Label5 = nullptr;
     QProgressBar* PB1 = nullptr;
@@ -95,6 +101,7 @@ private:
     bool activated_ = false;
     bool closed_ = false;
     bool closePending_ = false;
+    bool stopping_ = false; // the operator chose to stop the run and close
     bool busyCursor_ = false;
     bool textChangedSinceChoice_ = false;
     int coreDepth_ = 0;

@@ -12,6 +12,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,6 +23,12 @@ const QString kButtonPrefix = QStringLiteral("EMSGFormButton");
 constexpr int kBorder = 2;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 9;
+constexpr int kTextLeft = 32;
+constexpr int kTextTop = 3;
+// What the window manager's frame may take of the screen: the title bar above, a border on the
+// other sides.
+constexpr int kTitleRoom = 40;
+constexpr int kFrameSide = 8;
 
 struct Sign {
     const char* Character;
@@ -42,6 +52,35 @@ Sign SignFor(TMsgDlgType typ, const std::string& buttons) {
         break;
     }
     return {"i", blue, false};
+}
+
+// The text with room to break a line after a path's separators, and within a run of characters
+// too long for any line.
+QString Breakable(const QString& text) {
+    const QChar zeroWidthSpace(0x200B);
+    QString result;
+    int run = 0;
+    for (const QChar c : text) {
+        result += c;
+        if (c.isSpace()) {
+            run = 0;
+        } else if (c == QLatin1Char('/') || c == QLatin1Char('\\') || ++run >= 30) {
+            result += zeroWidthSpace;
+            run = 0;
+        }
+    }
+    return result;
+}
+
+// The label as wide as its text, or wrapped to limit when the text is wider.
+void FitWidth(QLabel& label, const QString& text, int limit) {
+    label.setWordWrap(false);
+    label.setText(text);
+    label.adjustSize();
+    if (label.width() <= limit) return;
+    label.setText(Breakable(text));
+    label.setWordWrap(true);
+    label.resize(limit, label.heightForWidth(limit));
 }
 
 void PaintBackground(QWidget& widget, const QColor& colour) {
@@ -75,7 +114,7 @@ std::vector<TEMsg::Button> TEMsg::ButtonRow(const std::string& buttons, int& row
     return row;
 }
 
-void TEMsg::BuildForm(const std::string& buttons) {
+void TEMsg::BuildForm(const std::string& buttons, int defaultButton) {
     const QColor background = QApplication::palette().color(QPalette::ToolTipBase);
 
     form_ = std::make_unique<QDialog>(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint |
@@ -90,32 +129,10 @@ void TEMsg::BuildForm(const std::string& buttons) {
     panel->setObjectName(QStringLiteral("EMSGFormPanelx"));
     PaintBackground(*panel, background);
 
-    auto* message = new QLabel(panel);
-    message->setObjectName(QStringLiteral("EMSGFormTextx"));
-    // Messages carry database and file texts: never read them as markup.
-    message->setTextFormat(Qt::PlainText);
-    message->setFont(QFont(QStringLiteral("Ariel"), 9));
-    QPalette black = message->palette();
-    black.setColor(QPalette::WindowText, Qt::black);
-    message->setPalette(black);
-    message->setText(HostText(Text));
-    message->move(32, 3);
-    message->adjustSize();
-
-    const Sign sign = SignFor(Typ, buttons);
-    auto* icon = new QLabel(panel);
-    icon->setObjectName(QStringLiteral("EMSGFormIcoLabel"));
-    QFont iconFont(QStringLiteral("Times New Roman"), 24);
-    iconFont.setBold(true);
-    iconFont.setItalic(sign.Italic);
-    icon->setFont(iconFont);
-    QPalette iconPalette = icon->palette();
-    iconPalette.setColor(QPalette::WindowText, sign.Colour);
-    icon->setPalette(iconPalette);
-    PaintBackground(*icon, background);
-    icon->setText(QString::fromLatin1(sign.Character));
-    icon->move(4, -5);
-    icon->adjustSize();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QWidget* message = BuildText(*panel, room.size(), background);
+    BuildSign(*panel, buttons, background);
 
     auto* copy = new QAction(QStringLiteral("Copy message to clipboard"), &form);
     QObject::connect(copy, &QAction::triggered, &form,
@@ -126,19 +143,7 @@ void TEMsg::BuildForm(const std::string& buttons) {
     }
 
     int rowWidth = 0;
-    std::vector<QPushButton*> pushButtons;
-    for (const Button& item : ButtonRow(buttons, rowWidth)) {
-        auto* button = new QPushButton(QString::fromStdString(text::ToUtf8(item.Caption)), panel);
-        button->setObjectName(kButtonPrefix + QString::number(pushButtons.size() + 1));
-        button->setFont(QFont(QStringLiteral("Courier New"), 11));
-        button->resize(item.Width, kButtonHeight);
-        QObject::connect(button, &QPushButton::clicked, &form, [this, button] {
-            chosen_ =
-                static_cast<std::uint8_t>(button->objectName().mid(kButtonPrefix.size()).toUInt());
-            form_->accept();
-        });
-        pushButtons.push_back(button);
-    }
+    const std::vector<QPushButton*> pushButtons = BuildButtons(*panel, buttons, rowWidth);
 
     const int textRight = message->x() + message->width();
     const int width =
@@ -153,17 +158,92 @@ void TEMsg::BuildForm(const std::string& buttons) {
         button->move(left, top);
         left += button->width() + kButtonGap;
     }
-    if (!pushButtons.empty()) pushButtons.front()->setFocus();
-
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - QPoint(width / 2, height / 2));
+    if (!pushButtons.empty()) {
+        // Enter takes the default, wherever it stands in the row.
+        QPushButton* chosen =
+            pushButtons[std::clamp<std::size_t>(defaultButton, 1, pushButtons.size()) - 1];
+        chosen->setDefault(true);
+        chosen->setFocus();
+    }
+    // The frame is placed, title bar and all, in the middle of the screen.
+    form.move(room.left() + (room.width() - width - 2 * kFrameSide) / 2,
+              room.top() + (room.height() - height - kTitleRoom - kFrameSide) / 2);
 }
 
-int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons) {
+const QWidget* TEMsg::BuildText(QWidget& panel, const QSize& room, const QColor& background) {
+    auto* message = new QLabel(&panel);
+    message->setObjectName(QStringLiteral("EMSGFormTextx"));
+    // Messages carry database and file texts: never read them as markup.
+    message->setTextFormat(Qt::PlainText);
+    message->setFont(QFont(QStringLiteral("Ariel"), 9));
+    QPalette black = message->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    message->setPalette(black);
+    message->move(kTextLeft, kTextTop);
+
+    // The dialog widens with its text up to the screen; beyond it the text wraps, and a text
+    // taller than the screen scrolls.
+    const int maxWidth = room.width() - 2 * kFrameSide - 2 * kBorder - kTextLeft - 20;
+    const int maxHeight =
+        room.height() - kTitleRoom - kFrameSide - 2 * kBorder - kTextTop - 10 - kButtonHeight - 5;
+    const QString shown = HostText(Text);
+    FitWidth(*message, shown, maxWidth);
+    if (message->height() <= maxHeight) return message;
+
+    auto* area = new QScrollArea(&panel);
+    area->setObjectName(QStringLiteral("EMSGFormScroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    const int bar = area->verticalScrollBar()->sizeHint().width();
+    FitWidth(*message, shown, maxWidth - bar);
+    area->setWidget(message);
+    PaintBackground(*area->viewport(), background);
+    area->setGeometry(kTextLeft, kTextTop, message->width() + bar, maxHeight);
+    return area;
+}
+
+void TEMsg::BuildSign(QWidget& panel, const std::string& buttons, const QColor& background) {
+    const Sign sign = SignFor(Typ, buttons);
+    auto* icon = new QLabel(&panel);
+    icon->setObjectName(QStringLiteral("EMSGFormIcoLabel"));
+    QFont iconFont(QStringLiteral("Times New Roman"), 24);
+    iconFont.setBold(true);
+    iconFont.setItalic(sign.Italic);
+    icon->setFont(iconFont);
+    QPalette iconPalette = icon->palette();
+    iconPalette.setColor(QPalette::WindowText, sign.Colour);
+    icon->setPalette(iconPalette);
+    PaintBackground(*icon, background);
+    icon->setText(QString::fromLatin1(sign.Character));
+    icon->move(4, -5);
+    icon->adjustSize();
+}
+
+std::vector<QPushButton*> TEMsg::BuildButtons(QWidget& panel, const std::string& buttons,
+                                              int& rowWidth) {
+    std::vector<QPushButton*> pushButtons;
+    for (const Button& item : ButtonRow(buttons, rowWidth)) {
+        auto* button = new QPushButton(QString::fromStdString(text::ToUtf8(item.Caption)), &panel);
+        button->setObjectName(kButtonPrefix + QString::number(pushButtons.size() + 1));
+        button->setFont(QFont(QStringLiteral("Courier New"), 11));
+        button->resize(item.Width, kButtonHeight);
+        QObject::connect(button, &QPushButton::clicked, form_.get(), [this, button] {
+            chosen_ =
+                static_cast<std::uint8_t>(button->objectName().mid(kButtonPrefix.size()).toUInt());
+            form_->accept();
+        });
+        pushButtons.push_back(button);
+    }
+    return pushButtons;
+}
+
+int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons,
+                      int defaultButton) {
     Text = text;
     Typ = typ;
     chosen_ = 0;
-    BuildForm(buttons);
+    BuildForm(buttons, defaultButton);
     struct FreeForm {
         std::unique_ptr<QDialog>& form;
         ~FreeForm() { form.reset(); }
@@ -181,12 +261,13 @@ int TEMsg::ShowDialog(const std::string& text, TMsgDlgType typ, const std::strin
     return chosen_;
 }
 
-int ShowMsg(const std::string& text, const std::string& buttons) {
+int ShowMsg(const std::string& text, const std::string& buttons, int defaultButton) {
     TEMsg msg;
-    return msg.ShowDialog(text, MessageKind(buttons), buttons);
+    return msg.ShowDialog(text, MessageKind(buttons), buttons, defaultButton);
 }
 
-int ShowErrMsg(const Component* sender, const std::string& text, const std::string& buttons) {
+int ShowErrMsg(const Component* sender, const std::string& text, const std::string& buttons,
+               int defaultButton) {
     TEMsg msg;
-    return msg.ShowDialog(ErrorText(sender, text), TMsgDlgType::mtError, buttons);
+    return msg.ShowDialog(ErrorText(sender, text), TMsgDlgType::mtError, buttons, defaultButton);
 }

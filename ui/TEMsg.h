@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+class QColor;
 class QDialog;
+class QPushButton;
+class QSize;
+class QWidget;
 
 class TEMsg : public Component {
 public:
@@ -26,9 +30,10 @@ public:
     explicit TEMsg(Component* owner = nullptr);
     ~TEMsg() override;
 
-    // Returns the number of the chosen button (1 to 10), 0 when closed without one. Tests answer
-    // it through DialogAnswers.
-    int ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons);
+    // Returns the number of the chosen button (1 to 10), 0 when closed without one. The default
+    // button (from 1) has the focus and is taken by Enter. Tests answer it through DialogAnswers.
+    int ShowDialog(const std::string& text, TMsgDlgType typ, const std::string& buttons,
+                   int defaultButton = 1);
 
     // The buttons a list gives and the width of their row; items beyond the tenth are dropped.
     static std::vector<Button> ButtonRow(const std::string& buttons, int& rowWidth);
@@ -43,13 +48,20 @@ public:
     TNotifyEvent OnAfterShow;
 
 private:
-    void BuildForm(const std::string& buttons);
+    void BuildForm(const std::string& buttons, int defaultButton);
+    // The text at its place; returns the widget that shows it (the label, or an area scrolling
+    // it).
+    const QWidget* BuildText(QWidget& panel, const QSize& room, const QColor& background);
+    void BuildSign(QWidget& panel, const std::string& buttons, const QColor& background);
+    std::vector<QPushButton*> BuildButtons(QWidget& panel, const std::string& buttons,
+                                           int& rowWidth);
 
     std::unique_ptr<QDialog> form_;
     std::uint8_t chosen_ = 0;
 };
 
 // A message or a question: "Confirmation" when the list has a ";", "Message" otherwise.
-int ShowMsg(const std::string& text, const std::string& buttons = {});
+int ShowMsg(const std::string& text, const std::string& buttons = {}, int defaultButton = 1);
 // An error; for a sender the text gets the line "( owner.name - date time )".
-int ShowErrMsg(const Component* sender, const std::string& text, const std::string& buttons = {});
+int ShowErrMsg(const Component* sender, const std::string& text, const std::string& buttons = {},
+               int defaultButton = 1);

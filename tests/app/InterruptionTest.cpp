@@ -285,7 +285,10 @@ protected:
         EXPECT_TRUE(last == cleanStatus_ || last == 0) << stopped_.Output();
         // A run with nothing left to do finds nothing.
         EXPECT_EQ(stopped_.Run(type), 0) << stopped_.Output();
+        SameAsClean();
+    }
 
+    void SameAsClean() {
         EXPECT_EQ(stopped_.Left(), clean_.Left());
         EXPECT_EQ(stopped_.Archive(), clean_.Archive());
         const std::vector<std::string> expected = clean_.Contents(), got = stopped_.Contents();
@@ -293,6 +296,62 @@ protected:
         EXPECT_EQ(got.size(), expected.size());
         for (std::size_t i = 0; i < std::min(got.size(), expected.size()); ++i)
             ASSERT_EQ(got[i], expected[i]) << "first difference at entry " << i;
+    }
+
+    // A sender writes the table as a copy does (the final header first, then the records) or as
+    // an appending writer does (a header announcing no records, the count set when it closes).
+    // It writes a third, says so, and goes on a record at a time until told to finish, its last
+    // record kept for then. Only system calls: the test has threads.
+    [[noreturn]] static void WriteSlowly(const std::string& bytes, const std::string& to, bool copy,
+                                         int ready, int go) {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+        const std::size_t header = b[8] | b[9] << 8, record = b[10] | b[11] << 8;
+        const std::size_t end = header + (b[4] | b[5] << 8 | b[6] << 16) * record;
+        const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::size_t at = header + (end - header) / record / 3 * record;
+        bool ok = write(fd, b, at) == ssize_t(at) && (copy || pwrite(fd, "\0\0\0\0", 4, 4) == 4);
+        ok = ok && write(ready, "x", 1) == 1;
+        pollfd told{go, POLLIN, 0};
+        for (; ok && at + record < end && poll(&told, 1, 20) == 0; at += record)
+            ok = write(fd, b + at, record) == ssize_t(record);
+        if (ok) poll(&told, 1, -1);
+        ok = ok && write(fd, b + at, bytes.size() - at) == ssize_t(bytes.size() - at);
+        _exit(ok && (copy || pwrite(fd, b + 4, 4, 4) == 4) && close(fd) == 0 ? 0 : 1);
+    }
+
+    // The run started while the sender writes meets the table unfinished: it leaves it where it
+    // is, says so and exits 0. The run after the sender has finished takes it a moment later,
+    // and every row is posted once.
+    void RaceWith(bool copy) {
+        const Writer write = [](const fs::path& exchange) {
+            MixedInputs::WritePostingTable(exchange / "feladas01.dbf", 1200);
+        };
+        Reference("SZLA1", write);
+        write(stopped_.Exchange().parent_path());
+        std::ifstream in(stopped_.Exchange().parent_path() / "feladas01.dbf", std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const std::string to = (stopped_.Exchange() / "feladas01.dbf").string();
+        int ready[2], go[2];
+        ASSERT_EQ(pipe2(ready, O_CLOEXEC) | pipe2(go, O_CLOEXEC), 0);
+        const pid_t writer = fork();
+        if (writer == 0) {
+            close(go[1]);
+            WriteSlowly(bytes, to, copy, ready[1], go[0]);
+        }
+        close(go[0]);
+        close(ready[1]);
+        char said = 0;
+        ASSERT_EQ(read(ready[0], &said, 1), 1);
+        setenv("INZEFOR_SETTLE", "1", 1);
+        EXPECT_EQ(stopped_.Run("SZLA1"), 0) << stopped_.Output();
+        EXPECT_NE(stopped_.Output().find("feladas01.dbf"), std::string::npos);
+        EXPECT_NE(stopped_.Output().find("it is left for a later run"), std::string::npos);
+        EXPECT_EQ(stopped_.Left(), std::vector<std::string>{"feladas01.dbf"});
+        close(go[1]);
+        EXPECT_EQ(Site::Wait(writer), 0);
+        EXPECT_EQ(stopped_.Run("SZLA1"), cleanStatus_) << stopped_.Output();
+        EXPECT_EQ(stopped_.Run("SZLA1"), 0) << stopped_.Output();
+        SameAsClean();
     }
 
     Site clean_, stopped_;
@@ -337,6 +396,14 @@ TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
             return stopped < 2 ? DuringConversion(SIGKILL) : AtRandomRow(SIGKILL, left);
         },
         137);
+}
+
+TEST_F(Interruption, CopyInProgressIsLeftAndPostedOnceWhenWhole) {
+    RaceWith(true);
+}
+
+TEST_F(Interruption, AppendingWriterIsLeftAndPostedOnceWhenClosed) {
+    RaceWith(false);
 }
 
 // SIGTERM and SIGINT stop between rows: the run says so and exits 3, the next run goes on.

@@ -152,6 +152,19 @@ TEST_F(Ledger, StopBetweenRowsIsResumedAndUntrustworthyRecordsAreRefused) {
                        log.substr(log.find("started on ") + 11, 20) + " stopped there.\r\n");
 }
 
+// Of the rows handled before a stop, only those posted are in; the next run goes on after all.
+TEST_F(Ledger, StopMessageCountsOnlyThePostedRowsAsIn) {
+    WriteTable("feladas1.dbf", "CNT", 3);
+    Db().Execute("create exception REFUSED 'refused'; set term ^ ; create trigger CNT_REFUSE for "
+                 "FEJLEC before insert as begin if (new.FE_BIZONYLAT = 'CNT1') then exception "
+                 "REFUSED; end^ set term ; ^");
+    EXPECT_EQ(Run({"--year=2012"}, 4), 3) << Said();
+    EXPECT_NE(err.str().find("feladas1.dbf stopped after row 2: 1 of its rows are in. It stays in "
+                             "the exchange folder and the next run continues after row 2."),
+              std::string::npos)
+        << err.str();
+}
+
 TEST_F(Ledger, AFolderHeldOrUnlockableIsLeftAlone) {
     WriteTable("feladas1.dbf", "HELD", 2);
     fs::create_directories(dir / "in_arch");

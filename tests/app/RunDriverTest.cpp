@@ -274,7 +274,7 @@ TEST_F(RunDriver, PostedInputThatCannotBeArchivedIsNotLeftToBePostedAgain) {
               std::string::npos);
 }
 
-TEST_F(RunDriver, TheWindowAsksBeforePostingContentAgainAndNoIsTheFirstAnswer) {
+TEST_F(RunDriver, TheWindowAsksBeforePostingContentAgainAndNoIsTheDefault) {
     WriteWorkTable();
     WriteTable("feladas1.dbf", {Posting("AGAIN")});
     List();
@@ -286,14 +286,15 @@ TEST_F(RunDriver, TheWindowAsksBeforePostingContentAgainAndNoIsTheFirstAnswer) {
     form.Button1Click(&form.Button1);
     ASSERT_FALSE(view.Dialogs.empty());
     const auto question = view.Dialogs.end() - 2; // then the refusal
-    EXPECT_EQ(question->Buttons, "&Nem;&Igen");
+    EXPECT_EQ(question->Buttons, "&Igen;&Nem");
+    EXPECT_EQ(question->Default, 2);
     EXPECT_NE(question->Text.find(" as feladas1.dbf. Post it again?"), std::string::npos);
     EXPECT_EQ(form.LastRun().FilesRefused, 1);
     EXPECT_EQ(Headers("AGAIN"), 1);
 
     fs::rename(dir / "in_arch" / "Err_feladas2.dbf", dir / "feladas2.dbf");
     List();
-    view.DialogAnswers = {2};
+    view.DialogAnswers = {1};
     form.Button1Click(&form.Button1);
     EXPECT_EQ(form.LastRun().FilesPosted, 1);
     EXPECT_EQ(Headers("AGAIN"), 2);

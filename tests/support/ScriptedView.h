@@ -1,6 +1,6 @@
 #pragma once
 // A view for tests: records every call in order and answers dialogs and the input box from
-// queues (first button / OK with the offered value when a queue is empty).
+// queues (the default button / OK with the offered value when a queue is empty).
 #include "app/TF_INView.h"
 
 #include <deque>
@@ -15,6 +15,7 @@ public:
         TMsgDlgType Kind;
         std::string Text;
         std::string Buttons;
+        int Default = 1;
     };
 
     std::vector<std::string> Calls; // e.g. "ShowDialog", "SetButtonsEnabled(0)"
@@ -64,10 +65,11 @@ public:
     void MessageBox(const std::string& t) override {
         Record("MessageBox"), MessageBoxes.push_back(t);
     }
-    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons) override {
+    int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
+                   int defaultButton = 1) override {
         Record("ShowDialog");
-        Dialogs.push_back({kind, text, buttons});
-        if (DialogAnswers.empty()) return 1;
+        Dialogs.push_back({kind, text, buttons, defaultButton});
+        if (DialogAnswers.empty()) return defaultButton;
         int answer = DialogAnswers.front();
         DialogAnswers.pop_front();
         return answer;

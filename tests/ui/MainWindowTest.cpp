@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
 #include "tests/support/MixedInputs.h"
+#include "tests/support/PostingSnapshot.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDatabase.h"
 #include "tests/ui/QtApp.h"
@@ -61,7 +62,7 @@ protected:
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
-    std::string Exchange() const { return (dir / "exchange").string() + "/"; }
+    std::string Exchange() const { return exchange.string() + "/"; }
     void Touch(const std::string& name) const { dir.Write("exchange/" + name, "x"); }
     // Writes a parameters file of four lines and returns the argument naming it.
     std::string Params(const std::string& databaseText, const std::string& runWord,
@@ -71,6 +72,18 @@ protected:
                                   (database.empty() ? Exchange() + "none.fdb" : database) +
                                   " \r\n" + runWord + "\r\n")
             .string();
+    }
+    // IMPORT in a window of its own; `during` sets up what happens in the run.
+    RunOutcome RunInWindow(const std::string& params, bool yearAsked,
+                           const std::function<void(MainWindow&)>& during = {}) {
+        MainWindow window({params});
+        Start(window);
+        if (yearAsked)
+            DialogAnswers::Queue([](QDialog& d) { qobject_cast<QInputDialog*>(&d)->accept(); });
+        if (during) during(window);
+        QTest::mouseClick(Find<QPushButton>(window, "Button1"), Qt::LeftButton);
+        EXPECT_EQ(window.isVisible(), !window.Core().LastRun().Stopped);
+        return window.Core().LastRun();
     }
     // Shows the window and waits until its start-up has shown the exchange folder.
     void Start(MainWindow& window) {
@@ -90,6 +103,7 @@ protected:
     }
 
     TempDir dir;
+    std::filesystem::path exchange = dir / "exchange";
 };
 
 TEST_F(MainWindowTest, ShowsEveryElementWithItsCaption) {
@@ -307,6 +321,72 @@ TEST_F(MainWindowTest, ARunLocksTheWindowAndHoldsACloseUntilItEnds) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(import->isEnabled() && quit->isEnabled() && types->isEnabled());
+}
+
+TEST_F(MainWindowTest, ACloseMidRunAsksAfterTheRowNemGoesOnIgenStopsForTheNextRun) {
+    TestDatabase db, clean;
+    for (TestDatabase* each : {&db, &clean})
+        MixedInputs::LoadReference(*each);
+    for (const char* folder : {"exchange", "clean"}) {
+        DbfWriter::CreatePostingTable(dir / folder / "in_arch" / "Feladas.dbf");
+        MixedInputs::WritePostingTable(dir / folder / "feladas1.dbf", 120);
+    }
+    const std::string params = Params("Demo", "x", db.Path());
+    QStringList seen;
+    const RunOutcome stopped = RunInWindow(params, true, [&](MainWindow& window) {
+        QProgressBar* bar = Find<QProgressBar>(window, "PB1");
+        // The operator closes the window while rows 20 and 50 are posted: Nem, then Enter.
+        QObject::connect(bar, &QProgressBar::valueChanged, &window, [&window](int row) {
+            if (row == 20 || row == 50) window.close();
+        });
+        for (int question = 0; question < 2; ++question)
+            DialogAnswers::Queue([&seen, bar](QDialog& dialog) {
+                auto* igen = dialog.findChild<QPushButton*>("EMSGFormButton1");
+                const bool isDefault = igen->isDefault() && dialog.focusWidget() == igen;
+                seen << QString::number(bar->value()) + igen->text() + (isDefault ? "*" : "");
+                if (bar->value() == 20) QTest::keyClick(&dialog, Qt::Key_Tab); // to Nem
+                QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+            });
+    });
+    EXPECT_EQ(seen, QStringList({"20&Igen*", "50&Igen*"}));
+    EXPECT_TRUE(stopped.Stopped);
+    EXPECT_EQ(RunInWindow(params, false).FilesPosted, 1);
+    exchange = dir / "clean";
+    EXPECT_EQ(RunInWindow(Params("Demo", "x", clean.Path()), true).FilesPosted, 1);
+    EXPECT_EQ(PostingSnapshot(db), PostingSnapshot(clean));
+}
+
+TEST_F(MainWindowTest, AfterACheckImportTakesTheListedFilesAndNothingOutgrowsTheScreen) {
+    TestDatabase db;
+    MixedInputs::LoadReference(db);
+    const std::string folder = "a_rather_long_folder_name_of_the_exchange/",
+                      far = folder + folder + folder + "last";
+    exchange = dir / far; // about 200 characters
+    DbfWriter::CreatePostingTable(exchange / "in_arch" / "Feladas.dbf");
+    MixedInputs::WritePostingTable(exchange / "feladas10.dbf", 3);
+    for (int i = 11; i < 40; ++i)
+        dir.Write(far + "/feladas" + std::to_string(i) + ".dbf", "not a table");
+    MainWindow window({Params("Demo", "x", db.Path())});
+    Start(window);
+    QStringList oversized;
+    auto runWith = [&](const char* button) {
+        for (int i = 0; i < 32; ++i)
+            DialogAnswers::Queue([&](QDialog& dialog) {
+                if (!dialog.screen()->availableGeometry().contains(dialog.frameGeometry()))
+                    oversized << DialogText(dialog).left(40);
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            });
+        QTest::mouseClick(Find<QPushButton>(window, button), Qt::LeftButton);
+    };
+    runWith("Button3");
+    EXPECT_EQ(WorkList(window).size(), 30u);
+    runWith("Button1");
+    EXPECT_EQ(window.Core().LastRun().FilesPosted, 1);
+    EXPECT_EQ(oversized.join("|"), "");
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    QLabel* shown = Find<QLabel>(window, "Label2");
+    EXPECT_EQ(shown->toolTip().toStdString(), exchange.string() + "/");
+    EXPECT_TRUE(shown->text().contains(QChar(0x2026)));
 }
 
 } // namespace
