@@ -33,7 +33,7 @@ public:
         bool Check = false; // posts nothing, moves nothing, writes no log
         Repost RepostAnswer = Repost::Ask;
         std::string Type;         // the import type's code, for the bookkeeping
-        std::string LedgerNotice; // for the run log: why a stopped run cannot be resumed
+        std::string LedgerNotice; // for the run log: bookkeeping objects missing
     };
 
     struct Outcome {

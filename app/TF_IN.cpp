@@ -366,7 +366,11 @@ bool TF_IN::OpenLedger() {
     std::string why;
     try {
         // A check creates nothing, the bookkeeping tables neither.
-        if (Ledger.Open(why, !lastRun_.Check)) return true;
+        if (Ledger.Open(why, !lastRun_.Check)) {
+            ledgerNotice_ = Ledger.Shortfall();
+            if (!ledgerNotice_.empty()) ShowMsg(ledgerNotice_);
+            return true;
+        }
     } catch (const std::exception&) {
         // The database cannot be reached: every file fails as it always did.
         return false;

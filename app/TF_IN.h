@@ -131,6 +131,6 @@ private:
     bool running_ = false;
     std::string runWord_;
     RunOutcome lastRun_;
-    std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
+    std::string ledgerNotice_; // for the run log: bookkeeping objects missing
     SettleWatch::Duration settleTime_ = SettleWatch::FromEnvironment();
 };

@@ -1,15 +1,16 @@
 // Posting speed next to the floor that one transaction per row sets.
 //
-//   inzefor-bench --headers=N --rows=M [--no-ledger] [--database=NAME]
+//   inzefor-bench --headers=N --rows=M [--no-ledger] [--no-guard] [--database=NAME]
 //
 // Creates a database (writes forced to disk), preloads N voucher headers, posts a generated
 // posting table of M rows (new vouchers, continuing lines, old, new and repeated customers,
 // findings, duplicates) with the bookkeeping of the file committed with each row unless
-// --no-ledger, and times a bare loop of "insert one row + commit" on the same database. The
+// --no-ledger, new customers and journals created under their guard unless --no-guard (or
+// --no-ledger), and times a bare loop of "insert one row + commit" on the same database. The
 // database is a file in a temporary folder, opened by the embedded engine, unless NAME says where
 // to create it: "host:/path/x.fdb" on a server, as SYSDBA with the password in ISC_PASSWORD
 // (default masterkey); it is dropped at the end. Prints one line:
-//   headers=N rows=M ledger=on|off posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
+//   headers=N rows=M ledger=on|off guard=on|off posting_rows_per_s=X floor_commits_per_s=Y ratio=Z
 //   round_trips_per_row=R floor_round_trips=F
 // R counts what the posting asked of the database per row as the network client makes them
 // round trips, F the same for one insert and commit of the floor.
@@ -42,6 +43,7 @@ struct Options {
     long Headers = 0;
     long Rows = 2000;
     bool Ledger = true;
+    bool Guard = true;
     std::string Database; // empty: a file of the embedded engine
 };
 
@@ -73,17 +75,20 @@ Options ParseOptions(int argc, char** argv) {
             options.Rows = number("--rows=");
         else if (arg == "--no-ledger")
             options.Ledger = false;
+        else if (arg == "--no-guard")
+            options.Guard = false;
         else if (arg.rfind("--database=", 0) == 0 && arg.size() > 11)
             options.Database = arg.substr(11);
         else
             throw std::invalid_argument(
                 "unknown argument '" + arg +
-                "' (use --headers=N --rows=M --no-ledger --database=host:/path/x.fdb)");
+                "' (use --headers=N --rows=M --no-ledger --no-guard --database=host:/path/x.fdb)");
     }
     return options;
 }
 
-Rate PostingRate(TestDatabase& db, const TempDir& files, long rows, bool withLedger) {
+Rate PostingRate(TestDatabase& db, const TempDir& files, long rows, const Options& options) {
+    const bool withLedger = options.Ledger;
     PostingQueries queries(db.Db(), db.Tr());
     ImportLedger ledger(db.Db(), db.Tr());
     ImportLedger::Entry file;
@@ -97,6 +102,7 @@ Rate PostingRate(TestDatabase& db, const TempDir& files, long rows, bool withLed
     ScriptedView view;
     JournalNumbers journals;
     PostingEngine engine(queries, dbf1, view, journals);
+    engine.Guard().Wanted = options.Guard;
 
     dbf1.FolderName = files.Folder();
     dbf1.TableName = "feladas.dbf";
@@ -158,17 +164,18 @@ int main(int argc, char** argv) {
 
         const long floorCommits = std::max(options.Rows, 500L);
         const Rate floorBefore = FloorRate(db, floorCommits);
-        const Rate posting = PostingRate(db, files, options.Rows, options.Ledger);
+        const Rate posting = PostingRate(db, files, options.Rows, options);
         const Rate floorAfter = FloorRate(db, floorCommits);
         // Measured on both sides of the posting, so that a change in the machine's load during
         // the run weighs on both figures alike.
         const double floor = (floorBefore.PerSecond + floorAfter.PerSecond) / 2;
 
-        std::printf("headers=%ld rows=%ld ledger=%s posting_rows_per_s=%.0f "
+        std::printf("headers=%ld rows=%ld ledger=%s guard=%s posting_rows_per_s=%.0f "
                     "floor_commits_per_s=%.0f ratio=%.2f round_trips_per_row=%.1f "
                     "floor_round_trips=%.0f\n",
-                    options.Headers, options.Rows, options.Ledger ? "on" : "off", posting.PerSecond,
-                    floor, posting.PerSecond / floor, posting.RoundTrips, floorBefore.RoundTrips);
+                    options.Headers, options.Rows, options.Ledger ? "on" : "off",
+                    options.Ledger && options.Guard ? "on" : "off", posting.PerSecond, floor,
+                    posting.PerSecond / floor, posting.RoundTrips, floorBefore.RoundTrips);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "inzefor-bench: " << e.what() << "\n";

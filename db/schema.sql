@@ -124,8 +124,9 @@ create index TETEL_FE_ID on TETEL (TE_FE_ID);
    to continue a stopped file and to take an import back, so the rows of a finished file stay,
    found through their import. INZ_IMPORT holds one record per posting of a file (a content
    posted again is another import); a row's record carries its voucher line and the fingerprint
-   of its voucher as it stood after the row. The importer creates these objects itself in a
-   database that lacks them. */
+   of its voucher as it stood after the row. The importer creates every table, column, index and
+   sequence of this section that a database lacks (columns added later must allow nulls); the
+   names of tables, indexes and sequences start with INZ_. */
 /* INZ_BEGIN */
 create table INZ_FILE (
     IF_KEY       varchar(64) not null primary key,
@@ -191,6 +192,15 @@ create table INZ_IMPORT (
 );
 create index INZ_IMPORT_KEY on INZ_IMPORT (II_KEY);
 create sequence INZ_IMPORT_ID;
+
+/* A run about to create a customer or the day's journal of a book first writes this guard's
+   record of it in the same transaction: a run of another site creating the same one meets the
+   record while it is uncommitted and waits, and looks again once it is committed. Nothing reads
+   the records; the key names what was created ("U|year|account|short name", "N|book|day"). */
+create table INZ_GUARD (
+    IG_KEY   varchar(250) character set octets not null primary key,
+    IG_TAKEN timestamp
+);
 /* INZ_END */
 
 /* Identifiers come from sequences: a new value on every call, never reused, also when the

@@ -5,9 +5,11 @@
 #include "db/TEQuery.h"
 #include "platform/DbfTable.h"
 #include "platform/Text.h"
+#include "posting/CreationGuard.h"
 #include "posting/LookupMemory.h"
 #include "posting/QuerySteps.h"
 
+#include <algorithm>
 #include <exception>
 
 using namespace query_steps;
@@ -15,11 +17,19 @@ using namespace query_steps;
 const std::string CustomerResolver::Missing = "@@@";
 
 CustomerResolver::CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1,
-                                   const WorkYear& year, LookupMemory& memory)
-    : EQ2_(EQ2), SP1_(SP1), Dbf1_(Dbf1), year_(year), memory_(memory) {}
+                                   const WorkYear& year, LookupMemory& memory, CreationGuard* guard)
+    : EQ2_(EQ2), SP1_(SP1), Dbf1_(Dbf1), year_(year), memory_(memory), guard_(guard) {}
 
 std::string CustomerResolver::Text(const char* column) const {
     return Dbf1_.FieldByName(column).AsString();
+}
+
+int CustomerResolver::Find(const CustomerValues& c) {
+    OpenLookup(EQ2_,
+               "select UG_ID from UGYFEL where  UG_ROVID=:UG_R and UG_KARTON=:UG_K and UG_EV=" +
+                   year_.Text,
+               {{"UG_R", c.ShortName}, {"UG_K", c.Account}});
+    return std::max(FieldInteger(EQ2_, "UG_ID"), 0);
 }
 
 bool CustomerResolver::SameAsPrevious(const CustomerValues& c) const {
@@ -71,13 +81,11 @@ bool CustomerResolver::Resolve(PostingRow& row) {
 
     if (c.TaxNumber.size() < 5) c.TaxNumber = Missing;
 
-    OpenLookup(EQ2_,
-               "select UG_ID from UGYFEL where  UG_ROVID=:UG_R and UG_KARTON=:UG_K and UG_EV=" +
-                   year_.Text,
-               {{"UG_R", c.ShortName}, {"UG_K", c.Account}});
-    if (int found = FieldInteger(EQ2_, "UG_ID"); found > 0) c.Id = found;
-
+    c.Id = Find(c);
     if (c.Id == 0 && text::UpperAscii(accountType) != "X") {
+        // Once the guard is this row's, a run that was creating the same customer has committed.
+        if (guard_ && guard_->TakeCustomer(c.ShortName, c.Account, year_.Text)) c.Id = Find(c);
+        if (c.Id != 0) return false;
         InsertCustomer(row, accountType);
         try {
             EQ2_.ExecSQL();

@@ -11,17 +11,20 @@ class TEQuery;
 class IBStoredProc;
 class DbfTable;
 class LookupMemory;
+class CreationGuard;
 
 class CustomerResolver {
 public:
     // Look-ups and the insert run in EQ2, the identifier comes from SP1. The account's check in
-    // the chart is answered through memory; the customers are always asked.
+    // the chart is answered through memory; the customers are always asked. A new customer is
+    // created under the guard, when one is given.
     CustomerResolver(TEQuery& EQ2, IBStoredProc& SP1, DbfTable& Dbf1, const WorkYear& year,
-                     LookupMemory& memory);
+                     LookupMemory& memory, CreationGuard* guard = nullptr);
 
     // Sets row.Customer (Id 0 for none); may add a finding to row.HeaderErrors. A new customer
     // is inserted in the row's transaction; a failing insert leaves the row without a customer,
-    // unless the failure reaches the whole database. True when a customer was inserted.
+    // unless the failure reaches the whole database. True when a customer was inserted. Throws
+    // CreationGuard::Held when another run is creating the same customer.
     bool Resolve(PostingRow& row);
 
     // The customer of the last row that was posted, which the next row may reuse.
@@ -33,6 +36,8 @@ public:
 
 private:
     bool SameAsPrevious(const CustomerValues& c) const;
+    // The customer of the working year with c's short name and account; 0 for none.
+    int Find(const CustomerValues& c);
     // Prepares the insert of a new customer in EQ2 and draws its identifier.
     void InsertCustomer(PostingRow& row, const std::string& accountType);
     std::string Text(const char* column) const;
@@ -43,4 +48,5 @@ private:
     const WorkYear& year_;
     LookupMemory& memory_;
     CustomerValues previous_;
+    CreationGuard* guard_;
 };

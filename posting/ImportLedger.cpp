@@ -9,14 +9,6 @@
 
 namespace {
 
-std::vector<std::string> Statements(const std::string& script) {
-    std::vector<std::string> statements;
-    std::size_t start = 0;
-    for (std::size_t end; (end = script.find(';', start)) != std::string::npos; start = end + 1)
-        statements.push_back(script.substr(start, end - start));
-    return statements;
-}
-
 // The columns of a row's record; the parameters that fill them have their names.
 constexpr const char* kRowColumns[] = {
     "IR_KEY",        "IR_ROW",        "IR_TEXT",      "IR_YEAR",      "IR_HEADER_ID", "IR_VOUCHER",
@@ -56,39 +48,34 @@ std::string PostRowSql() {
 
 ImportLedger::ImportLedger(IBDatabase& db, IBTransaction& tr)
     : db_(db), tr_(tr), claim_(db, "TRLEDGER"), query_(db, tr, "IBLedger"),
-      held_(db, claim_, "IBLedgerHeld") {}
+      held_(db, claim_, "IBLedgerHeld"), objects_(db, tr, kLedgerSchema) {}
 
 void ImportLedger::Commit() {
     query_.Close();
     if (tr_.InTransaction()) tr_.Commit();
 }
 
-bool ImportLedger::Exists() {
-    query_.SetSQLText("select count(*) C from RDB$RELATIONS where RDB$RELATION_NAME in "
-                      "('INZ_FILE','INZ_ROW','INZ_IMPORT')");
-    query_.Open();
-    const bool all = query_.FieldByName("C")->AsInteger() == 3;
-    Commit();
-    return all;
-}
-
 bool ImportLedger::Open(std::string& why, bool create) {
     available_ = false;
-    if (!create) return available_ = Exists();
-    try {
-        if (!Exists()) {
-            for (const std::string& statement : Statements(kLedgerSchema))
-                if (!text::Trim(statement).empty()) tr_.ExecuteImmediate(statement);
-            Commit();
-        }
-        available_ = true;
-    } catch (const DbError& e) {
-        if (tr_.InTransaction()) tr_.Rollback();
-        // Another importer may have created them at the same moment.
-        available_ = Exists();
-        if (!available_) why = e.what();
-    }
+    objects_.Ensure(create);
+    available_ = objects_.Has("INZ_FILE") && objects_.Has("INZ_ROW") && objects_.Has("INZ_IMPORT");
+    if (!available_) why = objects_.Why();
     return available_;
+}
+
+std::string ImportLedger::Shortfall() const {
+    const std::vector<std::string> missing = objects_.Missing();
+    if (!available_ || missing.empty() || objects_.Why().empty()) return {};
+    std::string names;
+    for (const std::string& name : missing)
+        names += (names.empty() ? "" : ", ") + name;
+    std::string notice = "The bookkeeping objects " + names +
+                         " are missing and cannot be created (" + objects_.Why() +
+                         "): the import goes on without them.";
+    if (!objects_.Has("INZ_GUARD"))
+        notice += " A customer or journal that an import of another exchange folder creates at "
+                  "the same moment may be created twice.";
+    return notice;
 }
 
 std::optional<ImportLedger::Entry> ImportLedger::Find(const std::string& key) {

@@ -10,6 +10,7 @@
 #include "db/IBTransaction.h"
 #include "platform/DateTime.h"
 #include "posting/FileProgress.h"
+#include "posting/LedgerObjects.h"
 
 #include <optional>
 #include <string>
@@ -31,11 +32,15 @@ public:
 
     ImportLedger(IBDatabase& db, IBTransaction& tr);
 
-    // Makes sure the tables exist, creating them when they are missing. False, with the
-    // database's reason, when they are missing and cannot be created: imports then go on
-    // without a ledger and cannot be resumed. A check (create false) only looks for them.
+    // Makes sure the importer's objects exist, creating those that are missing. False, with the
+    // database's reason, when the ledger's tables are missing and cannot be created: imports
+    // then go on without a ledger and cannot be resumed. A check (create false) only looks.
     bool Open(std::string& why, bool create = true);
     bool Available() const { return available_; }
+    const LedgerObjects& Objects() const { return objects_; }
+    // After Open: what the run must be told about newer objects that could not be created, for
+    // a ledger that is available; empty when nothing is missing.
+    std::string Shortfall() const;
 
     // The committed record of a content key (none for an undone one); for an unfinished file,
     // where it stands. Throws
@@ -64,7 +69,6 @@ public:
     void Release();
 
 private:
-    bool Exists();
     void Commit();
     // Locks the file's record for this run, in the claim transaction that stays open.
     bool Hold(const std::string& key, const char* condition);
@@ -80,6 +84,7 @@ private:
     IBTransaction claim_;
     IBQuery query_;
     IBQuery held_;
+    LedgerObjects objects_;
     bool available_ = false;
     int import_ = 0; // of the file this run holds
 };

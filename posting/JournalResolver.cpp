@@ -2,11 +2,12 @@
 
 #include "db/IBStoredProc.h"
 #include "db/TEQuery.h"
+#include "posting/CreationGuard.h"
 #include "posting/QuerySteps.h"
 
 JournalResolver::JournalResolver(TEQuery& EQ1, IBStoredProc& SP1, JournalNumbers& numbers,
-                                 const WorkYear& year)
-    : EQ1_(EQ1), SP1_(SP1), numbers_(numbers), year_(year) {}
+                                 const WorkYear& year, CreationGuard* guard)
+    : EQ1_(EQ1), SP1_(SP1), numbers_(numbers), year_(year), guard_(guard) {}
 
 std::string JournalResolver::LookupSql(char letter) {
     return "select NA_NO from NAPLO where NA_TYP='" + std::string(1, letter) + "'" +
@@ -22,8 +23,13 @@ int JournalResolver::JournalForBook(const std::string& book) {
     for (const auto& [createdLetter, number] : created_)
         if (createdLetter == letter) return number;
 
-    query_steps::OpenLookup(EQ1_, LookupSql(letter), {});
-    int number = query_steps::FieldInteger(EQ1_, "NA_NO");
+    auto find = [&] {
+        query_steps::OpenLookup(EQ1_, LookupSql(letter), {});
+        return query_steps::FieldInteger(EQ1_, "NA_NO");
+    };
+    int number = find();
+    // Once the guard is this row's, a run that was creating the same journal has committed.
+    if (number <= 0 && guard_ && guard_->TakeJournal(letter)) number = find();
     if (number > 0) {
         numbers_.Set(letter, number);
         return number;

@@ -10,12 +10,16 @@
 
 class TEQuery;
 class IBStoredProc;
+class CreationGuard;
 
 class JournalResolver {
 public:
-    JournalResolver(TEQuery& EQ1, IBStoredProc& SP1, JournalNumbers& numbers, const WorkYear& year);
+    // A journal is created under the guard, when one is given.
+    JournalResolver(TEQuery& EQ1, IBStoredProc& SP1, JournalNumbers& numbers, const WorkYear& year,
+                    CreationGuard* guard = nullptr);
 
     // The journal of the book's first letter; 0 for an empty book or a letter that is no book.
+    // Throws CreationGuard::Held when another run is creating the same journal.
     int JournalForBook(const std::string& book);
 
     // A journal created by a row exists only once that row committed: until then it is not
@@ -32,5 +36,6 @@ private:
     IBStoredProc& SP1_;
     JournalNumbers& numbers_;
     const WorkYear& year_;
+    CreationGuard* guard_;
     std::vector<std::pair<char, int>> created_;
 };

@@ -59,10 +59,11 @@ PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingVie
                              JournalNumbers& journalNumbers)
     : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
       TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), journalNumbers_(journalNumbers),
-      journals_(queries.Journals, SP1_, journalNumbers, year_),
+      guard_(TR1_.Database(), TR1_),
+      journals_(queries.Journals, SP1_, journalNumbers, year_, &guard_),
       vat_(EQ2_, queries.VatAccount, Dbf1, year_, lookups_),
       check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_, lookups_),
-      customers_(EQ2_, SP1_, Dbf1, year_, lookups_) {}
+      customers_(EQ2_, SP1_, Dbf1, year_, lookups_, &guard_) {}
 
 PostingReport PostingEngine::Run(const FileProgress& from, ImportLedger* ledger,
                                  const std::string& key) {
@@ -110,14 +111,15 @@ void PostingEngine::Post(const FileProgress& from, ImportLedger* ledger, const s
     customers_.Remember(from.PreviousCustomer);
     journals_.RowRolledBack();
     check_.DetectVatDateColumn();
+    // A check creates nothing that lasts: it must not hold other sites back.
+    guard_.Use(!checking_ && ledger && ledger->Objects().Has("INZ_GUARD"));
     row_ = PostingRow{};
     for (rowNumber_ = 0; rowNumber_ < from.RowsDone && !Dbf1_.Eof(); ++rowNumber_)
         Dbf1_.Next();
     while (!Dbf1_.Eof()) {
         if (view_.StopRequested())
             throw PostingStopped("Stopped on request", progress_.RowsDone, true);
-        PostRow();
-        Dbf1_.Next();
+        if (PostRow()) Dbf1_.Next();
     }
 }
 
@@ -130,7 +132,7 @@ void PostingEngine::ChooseWorkYear() {
     year_.Set(FormatSettings::Default().StrToFloat(answer));
 }
 
-void PostingEngine::PostRow() {
+bool PostingEngine::PostRow() {
     // A row that fails before reading its voucher number or label is reported with those of the
     // row before.
     PostingRow fresh;
@@ -158,6 +160,11 @@ void PostingEngine::PostRow() {
         RowCommitted(std::move(after), newVoucher, newCustomer);
     } catch (const PostingStopped&) {
         throw;
+    } catch (const CreationGuard::Held& held) {
+        // No fault of the row: it is posted again, whole and logged once, when the other ends.
+        RollBackRow(held.what());
+        guard_.Wait(rowNumber_--, progress_.RowsDone, held.what());
+        return false;
     } catch (const std::exception& e) {
         if (DbError::ReachesDatabase(e)) {
             RollBackRow(e.what());
@@ -167,6 +174,7 @@ void PostingEngine::PostRow() {
     } catch (...) {
         RejectRow("Unknown error");
     }
+    return true;
 }
 
 bool PostingEngine::ReadRow() {

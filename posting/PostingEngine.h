@@ -4,6 +4,7 @@
 // voucher; each row is one transaction. A row that fails is rolled back and described in the
 // file's report, and the next row goes on. A check runs the same rows in one transaction that is
 // rolled back at the end, a savepoint per row standing in for the row's commit.
+#include "posting/CreationGuard.h"
 #include "posting/CustomerResolver.h"
 #include "posting/FileProgress.h"
 #include "posting/JournalNumbers.h"
@@ -65,13 +66,19 @@ public:
         return vat_.CurrencyAccount(account, currency);
     }
 
+    // The guard over customers and journals that runs of other sites may create at the same
+    // time; its Timeout is the longest a row waits for one.
+    CreationGuard& Guard() { return guard_; }
+
     static const char* const HeaderSql;
     static const char* const LineSql;
 
 private:
     void Post(const FileProgress& from, ImportLedger* ledger, const std::string& key);
     void ChooseWorkYear();
-    void PostRow();
+    // False when the row was rolled back to be posted again: another run was creating its
+    // customer or journal.
+    bool PostRow();
     // Reads and checks the row, and resolves its customer; true when it is a new one.
     bool ReadRow();
     // Where the file stands once the row is in.
@@ -104,6 +111,7 @@ private:
 
     WorkYear year_;
     LookupMemory lookups_; // for one file
+    CreationGuard guard_;
     JournalResolver journals_;
     VatAccounts vat_;
     RowCheck check_;

@@ -2,6 +2,7 @@
 // shows which row it posts, is killed at random rows and run again until a run ends, and then the
 // database, the archive and the run logs equal those of one uninterrupted run of the same input.
 // INZEFOR_KILL_POINTS=N multiplies the kills.
+#include "db/IBQuery.h"
 #include "platform/ContentKey.h"
 #include "platform/Text.h"
 #include "tests/support/DbfWriter.h"
@@ -490,6 +491,78 @@ TEST_F(Interruption, RunsStartedTogetherPostEveryRowOnce) {
               fs::exists(other.Exchange() / "in_arch" / "OK_feladas01.dbf"));
     shared.Db().Connect();
     EXPECT_EQ(PostingSnapshot(shared), clean_.Contents());
+}
+
+// Sites of their own exchange folders post into one server database at the same moment, their
+// tables naming the same new customers in the same books: each customer and each day's journal
+// is created once, and the database holds what the same runs one after another leave, every row
+// once and none rejected. Repeat it (--gtest_repeat) to meet the runs at other moments.
+TEST(SitesAtOnce, CreateEachCustomerAndJournalOnce) {
+    if (const std::string missing = TestServer::Missing(); !missing.empty())
+        GTEST_SKIP() << missing;
+    const auto write = [](const fs::path& exchange, int site) {
+        DbfWriter writer(DbfWriter::PostingColumns());
+        for (int i = 0; i < 240; ++i) {
+            const std::string customer = "SHARED" + std::to_string(i / 4), book = i % 2 ? "V" : "S";
+            writer.RowByName({{"BIZONYLAT", std::to_string(site) + "-" + std::to_string(i)},
+                              {"MO_CHAR", book},
+                              {"JELLEG", "S"},
+                              {"IRANY", "K"},
+                              {"TOTAL", "100"},
+                              {"SUMA", "100"},
+                              {"ELLEN", "5211"},
+                              {"KARTON", book == "V" ? "3111" : "4541"},
+                              {"KELTE", "20120315"},
+                              {"U_ROVID", customer},
+                              {"U_CEG", "Company " + customer}});
+        }
+        writer.Save(exchange / ("feladas" + std::to_string(site) + ".dbf"));
+    };
+    const auto contents = [](TestDatabase& db) {
+        db.Db().Connect();
+        std::vector<std::string> rows;
+        IBQuery q(db.Db(), db.Tr(), "CONTENTS");
+        for (const char* sql :
+             {"select UG_ROVID, UG_KARTON, UG_EV, UG_CEG from UGYFEL where UG_ROVID starting with "
+              "'SHARED'",
+              "select NA_TYP, NA_OWNER, NA_EV, cast(NA_TIME as date) from NAPLO",
+              "select FE_BIZONYLAT, UG_ROVID, UG_KARTON, NA_TYP, TE_SUM, FE_ERROR from TETEL join "
+              "FEJLEC on FE_ID = TE_FE_ID left join UGYFEL on UG_ID = FE_UG_ID left join NAPLO on "
+              "NA_NO = FE_NAPLO"}) {
+            q.SetSQLText(std::string(sql) + " order by 1, 2, 3, 4");
+            q.Open();
+            for (bool more = !q.IsEmpty(); more; more = q.Next()) {
+                rows.emplace_back();
+                for (TField* f : q.Fields())
+                    rows.back() += f->AsString() + "|";
+            }
+        }
+        db.Tr().Commit();
+        return rows;
+    };
+    for (int sites : {2, 3}) {
+        const std::string name = "sites" + std::to_string(sites) + "-" + std::to_string(getpid());
+        TestDatabase together(name + "a.fdb"), apart(name + "b.fdb");
+        MixedInputs::LoadReference(together);
+        MixedInputs::LoadReference(apart);
+        std::vector<std::unique_ptr<Site>> at, after;
+        for (int site = 0; site < sites; ++site) {
+            at.push_back(std::make_unique<Site>(together));
+            after.push_back(std::make_unique<Site>(apart));
+            write(at.back()->Exchange(), site);
+            write(after.back()->Exchange(), site);
+        }
+        std::vector<pid_t> runs;
+        for (auto& site : at)
+            runs.push_back(site->Start("SZLA1"));
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            EXPECT_EQ(Site::Wait(runs[i]), 0) << at[i]->Output();
+        for (auto& site : after)
+            EXPECT_EQ(site->Run("SZLA1"), 0) << site->Output();
+        const std::vector<std::string> expected = contents(apart);
+        ASSERT_EQ(expected.size(), 120u + 2 + sites * 240u);
+        EXPECT_EQ(contents(together), expected) << sites << " sites at once";
+    }
 }
 
 } // namespace

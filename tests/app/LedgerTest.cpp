@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -189,16 +191,23 @@ TEST_F(Ledger, AFolderHeldOrUnlockableIsLeftAlone) {
 class LedgerUnavailable : public Ledger {
 protected:
     static void SetUpTestSuite() {
-        std::string grants = "drop table INZ_ROW; drop table INZ_FILE; commit;"
-                             "insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');";
+        CreateDatabase("drop table INZ_ROW; drop table INZ_FILE; drop table INZ_GUARD;"
+                       "drop table INZ_IMPORT; drop sequence INZ_IMPORT_ID; commit;" +
+                       ClerkGrants({}));
+    }
+    // The accounting tables, and those given, for a user who may not create tables.
+    static std::string ClerkGrants(std::vector<std::string> tables) {
+        std::string grants = "insert into FOKONYV values ('4541','S','Y',2012,'Szallitok');";
         for (const char* table :
              {"FOKONYV", "AFA", "FELCSOP", "FELAFA", "NAPLO", "UGYFEL", "FEJLEC", "TETEL"})
-            grants += std::string("grant all on ") + table + " to CLERK;";
+            tables.push_back(table);
+        for (const std::string& table : tables)
+            grants += "grant all on " + table + " to CLERK;";
         for (const char* procedure : {"FE_NEXT", "TE_NEXT", "UG_NEXT", "ACT_NAPLO"})
             grants += std::string("grant execute on procedure ") + procedure + " to CLERK;";
         for (const char* sequence : {"FE_ID_SEQ", "TE_ID_SEQ", "UG_ID_SEQ", "NA_NO_SEQ"})
             grants += std::string("grant usage on sequence ") + sequence + " to CLERK;";
-        CreateDatabase(grants + "grant execute on function F_DATE to CLERK;");
+        return grants + "grant execute on function F_DATE to CLERK;";
     }
 };
 
@@ -217,6 +226,45 @@ TEST_F(LedgerUnavailable, ImportRunsAndSaysItCannotBeResumed) {
     EXPECT_EQ(Db().QueryValue("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME "
                               "starting with 'INZ_'"),
               "0");
+}
+
+// A database whose bookkeeping an older version made lacks a table and a column of this one. A
+// user who may not add them posts every file as before and is told once; a run of a user who
+// may adds them.
+class LedgerOutdated : public LedgerUnavailable {
+protected:
+    static void SetUpTestSuite() {
+        CreateDatabase("drop table INZ_GUARD; drop index INZ_ROW_IMPORT; drop table INZ_IMPORT;"
+                       "drop sequence INZ_IMPORT_ID; alter table INZ_FILE drop IF_IMPORT;"
+                       "alter table INZ_ROW drop IR_IMPORT, drop IR_LINE_ID, drop IR_LINES,"
+                       "drop IR_PRINT, drop IR_USER; commit;" +
+                       ClerkGrants({"INZ_FILE", "INZ_ROW"}));
+    }
+};
+
+TEST_F(LedgerOutdated, MissingObjectsAreAddedWhereAllowedAndToldOnceElsewhere) {
+    WriteTable("feladas1.dbf", "OLD", 2);
+    WriteTable("feladas2.dbf", "OLDER", 2);
+    connection = "user_name=CLERK\r\npassword=clerk\r\nlc_ctype=WIN1250\r\n";
+    EXPECT_EQ(Run({"--year=2012"}), 0) << Said();
+    EXPECT_EQ(Headers("OLD"), 4);
+    const std::string notice = "The bookkeeping objects INZ_GUARD are missing and cannot be "
+                               "created (";
+    // Told once, and in the log of each file.
+    int told = 0;
+    for (std::size_t at = 0; (at = Said().find(notice, at)) != std::string::npos; ++at)
+        ++told;
+    EXPECT_EQ(told, 3) << Said();
+
+    Db().Execute("alter table INZ_ROW drop IR_JOURNALS");
+    WriteTable("feladas3.dbf", "NEWER", 1);
+    connection.clear();
+    EXPECT_EQ(Run({"--year=2012"}), 0) << Said();
+    EXPECT_EQ(Said().find("The bookkeeping objects"), std::string::npos) << Said();
+    EXPECT_EQ(Db().QueryValue("select count(*) from RDB$RELATION_FIELDS where "
+                              "RDB$RELATION_NAME in ('INZ_GUARD', 'INZ_ROW') and "
+                              "RDB$FIELD_NAME in ('IG_KEY', 'IR_JOURNALS')"),
+              "2");
 }
 
 } // namespace
