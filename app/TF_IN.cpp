@@ -163,6 +163,8 @@ void TF_IN::Run(Component* sender, bool check) {
     view_.SetBusyCursor(true);
     {
         const SqlLogOff noSqlLog(Posting, check);
+        // Another site's creation is waited out no longer than a silent database.
+        Engine.Guard().Timeout = DB1.Timeout;
         // A connection the server cut during an earlier run is let go: this one connects anew.
         if (DB1.Lost()) DB1.Disconnect();
         try {
@@ -361,23 +363,20 @@ bool TF_IN::HandleFile(Component* sender, const InputArchive& archive, const std
     return done.RunGoesOn;
 }
 
-bool TF_IN::OpenLedger() {
-    ledgerNotice_.clear();
+void TF_IN::OpenLedger() {
     std::string why;
+    bool open = false;
+    ledgerNotice_.clear();
     try {
         // A check creates nothing, the bookkeeping tables neither.
-        if (Ledger.Open(why, !lastRun_.Check)) {
-            ledgerNotice_ = Ledger.Shortfall();
-            if (!ledgerNotice_.empty()) ShowMsg(ledgerNotice_);
-            return true;
-        }
+        open = Ledger.Open(why, !lastRun_.Check);
     } catch (const std::exception&) {
-        // The database cannot be reached: every file fails as it always did.
-        return false;
+        return; // the database cannot be reached: every file fails as it always did
     }
-    ledgerNotice_ = FileRun::LedgerMissing(lastRun_.Check, why);
-    ShowMsg(ledgerNotice_);
-    return false;
+    // Objects of a newer version that cannot be added are named; missing first tables, told.
+    ledgerNotice_ = Ledger.Shortfall();
+    if (!open && ledgerNotice_.empty()) ledgerNotice_ = FileRun::LedgerMissing(lastRun_.Check, why);
+    if (!ledgerNotice_.empty()) ShowMsg(ledgerNotice_);
 }
 
 void TF_IN::EndRun(Component* sender, const std::string& text) {

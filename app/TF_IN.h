@@ -115,7 +115,8 @@ private:
     // outcome; false when the run must end.
     bool HandleFile(Component* sender, const InputArchive& archive, const std::string& folder,
                     const std::string& name, int number, int count);
-    bool OpenLedger();
+    // Opens the bookkeeping and tells the operator what of it is missing.
+    void OpenLedger();
     // Drops from names the files still being written, each noted in the run's outcome; the
     // files the run waited on, or nothing when a stop was asked for meanwhile.
     std::optional<std::vector<std::string>> TakeSettled(std::vector<std::string>& names,

@@ -5,6 +5,7 @@
 #include "db/LedgerSchema.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -65,13 +66,17 @@ bool ImportLedger::Open(std::string& why, bool create) {
 
 std::string ImportLedger::Shortfall() const {
     const std::vector<std::string> missing = objects_.Missing();
-    if (!available_ || missing.empty() || objects_.Why().empty()) return {};
+    if (missing.empty() || objects_.Why().empty()) return {};
+    // Without its first tables the bookkeeping is missing as a whole, which the caller tells.
+    if (std::ranges::count(missing, "INZ_FILE") + std::ranges::count(missing, "INZ_ROW") > 0)
+        return {};
     std::string names;
     for (const std::string& name : missing)
         names += (names.empty() ? "" : ", ") + name;
     std::string notice = "The bookkeeping objects " + names +
-                         " are missing and cannot be created (" + objects_.Why() +
-                         "): the import goes on without them.";
+                         " are missing and cannot be created (" + objects_.Why() + "): " +
+                         (available_ ? "the import goes on without them."
+                                     : "a run that is stopped cannot be resumed.");
     if (!objects_.Has("INZ_GUARD"))
         notice += " A customer or journal that an import of another exchange folder creates at "
                   "the same moment may be created twice.";

@@ -38,8 +38,9 @@ public:
     bool Open(std::string& why, bool create = true);
     bool Available() const { return available_; }
     const LedgerObjects& Objects() const { return objects_; }
-    // After Open: what the run must be told about newer objects that could not be created, for
-    // a ledger that is available; empty when nothing is missing.
+    // After Open: what the run must be told about newer objects that could not be created (with
+    // whether the ledger goes on without them); empty when nothing is missing, or when its first
+    // tables are.
     std::string Shortfall() const;
 
     // The committed record of a content key (none for an undone one); for an unfinished file,

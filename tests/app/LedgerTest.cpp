@@ -248,8 +248,7 @@ TEST_F(LedgerOutdated, MissingObjectsAreAddedWhereAllowedAndToldOnceElsewhere) {
     connection = "user_name=CLERK\r\npassword=clerk\r\nlc_ctype=WIN1250\r\n";
     EXPECT_EQ(Run({"--year=2012"}), 0) << Said();
     EXPECT_EQ(Headers("OLD"), 4);
-    const std::string notice = "The bookkeeping objects INZ_GUARD are missing and cannot be "
-                               "created (";
+    const std::string notice = "The bookkeeping objects INZ_FILE.IF_IMPORT, ";
     // Told once, and in the log of each file.
     int told = 0;
     for (std::size_t at = 0; (at = Said().find(notice, at)) != std::string::npos; ++at)
