@@ -5,15 +5,15 @@
 // INZEFOR_TEST_SEED=N repeats the stops of a run that printed that seed.
 #include "app/BankConversion.h"
 #include "app/PayrollConversion.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/PostingSnapshot.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
+#include "fixtures/TestServer.h"
 #include "platform/ContentKey.h"
 #include "platform/DbfTable.h"
 #include "platform/Text.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/PostingSnapshot.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
-#include "tests/support/TestServer.h"
 
 #include <gtest/gtest.h>
 

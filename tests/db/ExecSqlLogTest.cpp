@@ -1,9 +1,9 @@
 #include "db/DbError.h"
 #include "db/IBQuery.h"
 #include "db/TEQuery.h"
+#include "fixtures/TempDir.h"
 #include "platform/DateTime.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
