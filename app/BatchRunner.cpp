@@ -90,6 +90,16 @@ int BatchRunner::UsageError(const std::string& problem) {
 }
 
 int BatchRunner::Run(const std::vector<std::string>& args) {
+    Options options;
+    if (const std::optional<int> done = ParseOptions(args, options)) return *done;
+    RunOutcome run;
+    int status = RunImport(options, run);
+    if (!options.Report.empty()) status = WriteReport(options, std::move(run), status);
+    return status;
+}
+
+std::optional<int> BatchRunner::ParseOptions(const std::vector<std::string>& args,
+                                             Options& options) {
     for (const std::string& arg : args)
         if (arg == "--help" || arg == "-h") {
             out_ << Help();
@@ -99,16 +109,10 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
         out_ << "inzefor-batch ver. " INZEFOR_VERSION "\n";
         return 0;
     }
-
-    ConsoleView::Answers answers;
-    bool repost = false, check = false, quiet = false;
-    std::string report;
-    const ImportType* type = ImportType::ForCode("SZLA1");
-    std::vector<std::string> positional;
     std::set<std::string> given;
     for (const std::string& arg : args) {
         if (arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
+            options.Positional.push_back(arg);
             continue;
         }
         const std::size_t equals = arg.find('=');
@@ -122,63 +126,79 @@ int BatchRunner::Run(const std::vector<std::string>& args) {
             return UsageError(takesValue ? "Option " + name + " needs =VALUE"
                                          : "Option " + name + " takes no value");
         if (!given.insert(name).second) return UsageError("Option given twice: " + name);
-        if (name == "--type") {
-            type = ImportType::ForCode(value);
-            if (!type) return UsageError("Unknown import type: " + value);
-        } else if (name == "--year") {
-            if (!IsYear(value)) return UsageError("Not a year: " + value);
-            answers.Year = value;
-        } else if (name == "--report") {
-            report = value;
-        } else {
-            (name == "--first-only" ? answers.FirstOnly
-             : name == "--repost"   ? repost
-             : name == "--check"    ? check
-                                    : quiet) = true;
-        }
+        if (const std::string problem = TakeOption(name, value, options); !problem.empty())
+            return UsageError(problem);
     }
-    if (positional.size() > 1) return UsageError("Extra argument: " + positional[1]);
-    if (check && repost) return UsageError("--check posts nothing, so --repost cannot go with it");
-    if (!report.empty())
-        if (const std::string why = JsonReport::CannotWrite(report); !why.empty())
+    if (options.Positional.size() > 1)
+        return UsageError("Extra argument: " + options.Positional[1]);
+    if (options.Check && options.Repost)
+        return UsageError("--check posts nothing, so --repost cannot go with it");
+    if (!options.Report.empty())
+        if (const std::string why = JsonReport::CannotWrite(options.Report); !why.empty())
             return UsageError("Cannot write the report: " + why);
+    return std::nullopt;
+}
 
-    ConsoleView view(out_, err_, answers, showProgress_, stopRequested_, quiet);
+std::string BatchRunner::TakeOption(const std::string& name, const std::string& value,
+                                    Options& options) {
+    if (name == "--type") {
+        options.Type = ImportType::ForCode(value);
+        if (!options.Type) return "Unknown import type: " + value;
+    } else if (name == "--year") {
+        if (!IsYear(value)) return "Not a year: " + value;
+        options.Answers.Year = value;
+    } else if (name == "--report") {
+        options.Report = value;
+    } else {
+        (name == "--first-only" ? options.Answers.FirstOnly
+         : name == "--repost"   ? options.Repost
+         : name == "--check"    ? options.Check
+                                : options.Quiet) = true;
+    }
+    return {};
+}
+
+int BatchRunner::RunImport(const Options& options, RunOutcome& run) {
+    ConsoleView view(out_, err_, options.Answers, showProgress_, stopRequested_, options.Quiet);
     Component application;
     TF_IN form(view, &application);
-    form.RepostAnswer = repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
+    form.RepostAnswer = options.Repost ? TF_IN::Repost::Allow : TF_IN::Repost::Refuse;
     form.FormCreate(ExecutablePath());
     int status = 2;
-    if (form.FormActivate(positional, false) == TF_IN::StartResult::Started) {
+    if (form.FormActivate(options.Positional, false) == TF_IN::StartResult::Started) {
         try {
-            form.CmbTipChange(type->ItemText);
-            if (check)
+            form.CmbTipChange(options.Type->ItemText);
+            if (options.Check)
                 form.Button3Click(&form);
             else
                 form.Button1Click(&form);
-            const TF_IN::RunOutcome& run = form.LastRun();
-            if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
-            status = run.ExitStatus(stopRequested_ && stopRequested_());
-            // The end message carries the summary when it was shown.
-            if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
+            status = Print(view, form.LastRun(), options.Quiet);
             form.FormClose();
         } catch (const std::exception& e) {
             err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
             status = 1;
         }
     }
-    if (!report.empty()) {
-        RunOutcome run = form.LastRun();
-        run.Check = check;
-        run.Type = type->Code;
-        if (run.Started == RunOutcome::Time{})
-            run.Started = run.Ended = RunOutcome::Time::clock::now();
-        try {
-            JsonReport::Write(report, run, status);
-        } catch (const std::exception& e) {
-            err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
-            if (status != 2) status = 1;
-        }
+    run = form.LastRun();
+    return status;
+}
+
+int BatchRunner::Print(ConsoleView& view, const RunOutcome& run, bool quiet) {
+    if (run.EndedEarly) err_ << "Run ended early: " << text::ToUtf8(run.Failure) << "\n";
+    // The end message carries the summary when it was shown.
+    if (!run.Files.empty() && (quiet || !run.Completed)) view.ShowSummary(run.Summary());
+    return run.ExitStatus(stopRequested_ && stopRequested_());
+}
+
+int BatchRunner::WriteReport(const Options& options, RunOutcome run, int status) {
+    run.Check = options.Check;
+    run.Type = options.Type->Code;
+    if (run.Started == RunOutcome::Time{}) run.Started = run.Ended = RunOutcome::Time::clock::now();
+    try {
+        JsonReport::Write(options.Report, run, status);
+    } catch (const std::exception& e) {
+        err_ << "Error: " << text::ToUtf8(e.what()) << "\n";
+        if (status != 2) status = 1;
     }
     return status;
 }

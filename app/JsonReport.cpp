@@ -63,7 +63,10 @@ const char* Outcome(RunOutcome::File::Result result) {
     case RunOutcome::File::Result::Posted:
         return "posted";
     case RunOutcome::File::Result::Refused:
+    case RunOutcome::File::Result::Held:
         return "refused";
+    case RunOutcome::File::Result::Unsettled:
+        return "left for a later run";
     case RunOutcome::File::Result::Stopped:
         return "stopped";
     case RunOutcome::File::Result::Failed:

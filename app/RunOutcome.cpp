@@ -46,6 +46,27 @@ std::string LogOf(const RunOutcome::File& file) {
 
 } // namespace
 
+const RunOutcome::File& RunOutcome::Add(File file) {
+    switch (file.Outcome) {
+    case File::Result::Posted:
+        ++FilesPosted;
+        break;
+    case File::Result::Failed:
+        ++FilesFailed;
+        break;
+    case File::Result::Refused:
+    case File::Result::Held:
+        ++FilesRefused;
+        break;
+    case File::Result::Stopped:
+        Stopped = true;
+        break;
+    case File::Result::Unsettled:
+        break;
+    }
+    return Files.emplace_back(std::move(file));
+}
+
 PostingCounts RunOutcome::Totals() const {
     PostingCounts totals;
     for (const File& file : Files)
@@ -91,7 +112,7 @@ std::string RunOutcome::Summary() const {
     for (const File& file : Files) {
         if (file.Outcome == File::Result::Failed)
             text += "Failed: " + file.Name + LogOf(file) + "\r\n";
-        else if (file.Outcome == File::Result::Refused)
+        else if (file.Outcome == File::Result::Refused || file.Outcome == File::Result::Held)
             text += "Refused: " + file.Name + LogOf(file) + "\r\n";
         else if (file.Outcome == File::Result::Stopped)
             text += "To be continued: " + file.Name + "\r\n";

@@ -13,7 +13,9 @@ struct RunOutcome {
     using Time = std::chrono::system_clock::time_point;
 
     struct File {
-        enum class Result { Posted, Failed, Refused, Stopped };
+        // Held: another run holds the file and it is left alone, counted with the refused
+        // ones. Unsettled: it is still being written and is left for a later run.
+        enum class Result { Posted, Failed, Refused, Stopped, Held, Unsettled };
         std::string Name;
         std::string Source; // the statement or payroll table it was converted from, if any
         std::string Key;    // its content key; empty without the bookkeeping tables
@@ -40,6 +42,12 @@ struct RunOutcome {
     std::string Failure;     // its text
     bool Completed = false;  // every listed file was handled and the end message shown
 
+    void EndEarly(const std::string& failure) {
+        EndedEarly = true;
+        Failure = failure;
+    }
+    // Adds what became of a file to the run's counts; returns it as kept.
+    const File& Add(File file);
     PostingCounts Totals() const;
     // The console runner's exit status for this outcome: 1 a file failed or was refused or the
     // run ended early, else 3 stopped (also when a stop was asked for), else 4 rows rejected,

@@ -2,6 +2,7 @@
 // The import shell: the main window's state and logic, independent of any toolkit. It owns the
 // connection, its transaction, the queries, the tables and the run state; it reaches the person
 // only through TF_INView.
+#include "app/FileRun.h"
 #include "app/InputArchive.h"
 #include "app/RunOutcome.h"
 #include "app/TF_INView.h"
@@ -10,11 +11,13 @@
 #include "db/SqlLogSettings.h"
 #include "platform/Component.h"
 #include "platform/DbfTable.h"
+#include "platform/FolderLock.h"
 #include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +53,7 @@ public:
 
     using RunOutcome = ::RunOutcome;
     // What a run does with a file whose content was posted in full before.
-    enum class Repost { Ask, Refuse, Allow };
+    using Repost = FileRun::Repost;
     Repost RepostAnswer = Repost::Ask;
     const RunOutcome& LastRun() const { return lastRun_; }
     bool Running() const { return running_; }
@@ -84,41 +87,33 @@ public:
     ImportLedger Ledger;
 
 private:
+    // Where the parameters file named by the program's argument is.
+    static std::string ParamsFilePath(const std::string& arg);
+    void ReadParamsFile(const std::string& paramsFile);
     void SetWorkList(const std::string& listText);
     void SetWorkList(std::vector<std::string> lines);
     void Run(Component* sender, bool check);
     void RunFiles(Component* sender);
-    // The converted table this run's source becomes (BANK1, or a payroll source heading the
-    // list), or empty.
-    std::string ConversionOutput() const;
-    // Whether a converted table of an earlier run still waits in the exchange folder.
-    bool ConvertedTableLeft(const std::string& output) const;
-    // What a converting run handles: such a table first, then the first source listed.
-    std::vector<std::string> ConversionList(const std::string& output) const;
+    // Commits what the run left open and lets go of the file it held.
+    void EndTransactions();
+    void NothingToDo();
+    // The exchange folder for this run alone; nothing (and the operator told why) when another
+    // run holds it or it cannot be locked.
+    std::optional<FolderLock> LockFolder(Component* sender, const InputArchive& archive);
+    // Handles the listed files (converting those of a converting type); false when the run
+    // ended before the list did.
+    bool RunList(Component* sender, const InputArchive& archive,
+                 const std::vector<std::string>& names, const std::string& converted,
+                 bool allInOne);
     // Converts source into output (a check: in its own folder); false (run ended, source kept)
     // when output is still there.
     bool Convert(Component* sender, const std::string& source, const std::string& output,
                  const std::string& checkFolder);
-    // Posts one file (of folder) and archives it with its run log, noting what became of it in
-    // the run's outcome; false when the run must end.
-    bool HandleFile(Component* sender, const std::string& name, const InputArchive& archive,
-                    const std::string& folder);
-    bool PostAndArchive(Component* sender, const std::string& name, const InputArchive& archive,
-                        const std::string& folder);
-    // What became of the file in hand.
-    void Finished(RunOutcome::File::Result result, const std::string& message = {});
-    // Archives a posted file with its run log; false when the run must end.
-    bool Archive(Component* sender, const InputArchive& archive, const std::string& name,
-                 const std::string& key);
-    // Posts (or checks) one file; the caller archives it.
-    void PostFile(const std::string& folder, const std::string& name, const std::string& key);
-    // Where posting the file starts: from its first row, or after the last row an earlier run
-    // handled. Throws for a file that is not to be posted now.
-    FileProgress TakeUp(const std::string& name, const std::string& key, int rows);
+    // Takes file number of count through the run and adds what became of it to the run's
+    // outcome; false when the run must end.
+    bool HandleFile(Component* sender, const InputArchive& archive, const std::string& folder,
+                    const std::string& name, int number, int count);
     bool OpenLedger();
-    // Sets Memo2 to the file's run log and writes it (a check writes nothing).
-    bool WriteRunLog(Component* sender, const InputArchive& archive, bool posted,
-                     const std::string& name, const std::string& status);
     // Ends the run early with an error message.
     void EndRun(Component* sender, const std::string& text);
     // What the operator is told once per run: what the type's mask matches that is no input.
@@ -127,13 +122,7 @@ private:
     TF_INView& view_;
     bool activated_ = false;
     bool running_ = false;
-    bool check_ = false; // the run in hand is a check
     std::string runWord_;
     RunOutcome lastRun_;
-    RunOutcome::File* file_ = nullptr; // the file in hand, in lastRun_
-    bool engineStarted_ = false;       // on the file in hand: its counts are the engine's
-    bool logMade_ = false;             // for the file in hand: Memo2 is its log
-    int fileNumber_ = 0, fileCount_ = 0;
     std::string ledgerNotice_; // for the run log: why a stopped run cannot be resumed
-    std::string resumeNote_;   // for the run log: where this run took the file up
 };

@@ -95,9 +95,8 @@ Rate PostingRate(TestDatabase& db, const TempDir& files, long rows, bool withLed
         throw std::runtime_error("no bookkeeping: " + why);
     DbfTable dbf1("Dbf1");
     ScriptedView view;
-    std::string report;
     JournalNumbers journals;
-    PostingEngine engine(queries, dbf1, view, report, journals);
+    PostingEngine engine(queries, dbf1, view, journals);
 
     dbf1.FolderName = files.Folder();
     dbf1.TableName = "feladas.dbf";
@@ -106,7 +105,8 @@ Rate PostingRate(TestDatabase& db, const TempDir& files, long rows, bool withLed
     view.SetProgress(1);
     const long tripsBefore = db.Db().RoundTrips();
     const auto start = Clock::now();
-    engine.Run({}, withLedger ? &ledger : nullptr, file.Key);
+    const std::string report =
+        engine.Run({}, withLedger ? &ledger : nullptr, file.Key).ErrorRecords;
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const long trips = db.Db().RoundTrips() - tripsBefore;
     dbf1.Close();

@@ -56,20 +56,22 @@ const char* const kRowSavepoint = "INZ_ROW";
 } // namespace
 
 PostingEngine::PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
-                             std::string& RunReport, JournalNumbers& journalNumbers)
+                             JournalNumbers& journalNumbers)
     : EQ2_(queries.Lookups), EQ3_(queries.Duplicates), SP1_(queries.Identifiers),
-      TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), runReport_(RunReport),
-      journalNumbers_(journalNumbers), journals_(queries.Journals, SP1_, journalNumbers, year_),
+      TR1_(queries.Transaction), Dbf1_(Dbf1), view_(view), journalNumbers_(journalNumbers),
+      journals_(queries.Journals, SP1_, journalNumbers, year_),
       vat_(EQ2_, queries.VatAccount, Dbf1, year_, lookups_),
       check_(EQ2_, queries.Groups, Dbf1, year_, journals_, vat_, lookups_),
       customers_(EQ2_, SP1_, Dbf1, year_, lookups_) {}
 
-void PostingEngine::Run(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
+PostingReport PostingEngine::Run(const FileProgress& from, ImportLedger* ledger,
+                                 const std::string& key) {
     Post(from, ledger, key);
     if (TR1_.InTransaction()) TR1_.Commit();
+    return Report();
 }
 
-void PostingEngine::Check(const FileProgress& from) {
+PostingReport PostingEngine::Check(const FileProgress& from) {
     if (TR1_.InTransaction()) TR1_.Commit();
     // Journals the check makes vanish with its transaction: the numbers kept must not name them.
     const JournalNumbers known = journalNumbers_;
@@ -90,6 +92,7 @@ void PostingEngine::Check(const FileProgress& from) {
         throw;
     }
     undo();
+    return Report();
 }
 
 void PostingEngine::Post(const FileProgress& from, ImportLedger* ledger, const std::string& key) {
@@ -98,7 +101,6 @@ void PostingEngine::Post(const FileProgress& from, ImportLedger* ledger, const s
     lookups_.Forget();
     progress_ = from;
     notes_ = {};
-    runReport_ = from.Report;
     if (from.Year)
         year_.Set(*from.Year);
     else
@@ -140,53 +142,20 @@ void PostingEngine::PostRow() {
         ++rowNumber_;
         view_.SetProgress(rowNumber_);
         BeginRow();
-
-        check_.Check(row_);
-        const bool newCustomer = customers_.Resolve(row_);
-        row_.VoucherNumber = Dbf1_.FieldByName("BIZONYLAT").AsString();
-        row_.PrintNumber = text::Trim(row_.VoucherNumber);
-        row_.Duplicate = IsDuplicate(row_);
-
+        const bool newCustomer = ReadRow();
         const bool newVoucher = !ContinuesPrevious(row_);
         int headerId = progress_.Previous.HeaderId;
         if (newVoucher) {
             headerId = NextIdentifier(SP1_, "FE_NEXT");
             InsertHeader(headerId);
         }
-
-        FileProgress after = progress_;
-        after.RowsDone = rowNumber_;
-        after.Previous = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
-                          row_.Direction,     row_.IssueDate,   headerId};
-        after.PreviousCustomer = row_.Customer;
-        const std::string findings = text::Trim(row_.HeaderErrors + " " + row_.LineErrors);
-        PostingCounts& counts = after.Counts;
-        ++counts.RowsPosted;
-        const bool flagged = !(row_.HeaderErrors + row_.LineErrors).empty();
-        if (flagged) ++counts.RowsFlagged;
-        if (newVoucher) ++counts.VouchersCreated;
-        if (newCustomer) ++counts.CustomersCreated;
-        counts.JournalsCreated += static_cast<int>(journals_.Creating().size());
+        FileProgress after = Advanced(headerId, newVoucher, newCustomer);
         // The ledger's record moves on in the row's own transaction: it is in exactly when the
         // row is. It draws the line's identifier in the same call.
         InsertLine(headerId, ledger_ ? ledger_->RowPosted(key_, rowNumber_, after)
                                      : NextIdentifier(SP1_, "TE_NEXT"));
         CommitRow();
-
-        const PostingNotes::Row note{rowNumber_, text::Trim(row_.VoucherNumber), findings};
-        if (flagged) notes_.Findings.push_back(note);
-        if (newVoucher && row_.Duplicate)
-            notes_.Duplicates.push_back({note.Number, note.Voucher, {}});
-        if (newCustomer) notes_.Customers.push_back(row_.Customer.ShortName);
-        // A check's journal numbers go with its transaction: it names the book alone.
-        for (const auto& [letter, number] : journals_.Creating())
-            notes_.Journals.push_back(std::string(1, letter) +
-                                      (checking_ ? "" : " " + std::to_string(number)));
-        // Only what is committed is remembered: a later row never continues a voucher, reuses
-        // a customer or a journal that a rollback took away.
-        journals_.RowCommitted();
-        customers_.Remember(row_.Customer);
-        progress_ = std::move(after);
+        RowCommitted(std::move(after), newVoucher, newCustomer);
     } catch (const PostingStopped&) {
         throw;
     } catch (const std::exception& e) {
@@ -199,6 +168,48 @@ void PostingEngine::PostRow() {
         RejectRow("Unknown error");
     }
 }
+
+bool PostingEngine::ReadRow() {
+    check_.Check(row_);
+    const bool newCustomer = customers_.Resolve(row_);
+    row_.VoucherNumber = Dbf1_.FieldByName("BIZONYLAT").AsString();
+    row_.PrintNumber = text::Trim(row_.VoucherNumber);
+    row_.Duplicate = IsDuplicate(row_);
+    return newCustomer;
+}
+
+FileProgress PostingEngine::Advanced(int headerId, bool newVoucher, bool newCustomer) const {
+    FileProgress after = progress_;
+    after.RowsDone = rowNumber_;
+    after.Previous = {row_.VoucherNumber, row_.Customer.Id, row_.Total, row_.Account,
+                      row_.Direction,     row_.IssueDate,   headerId};
+    after.PreviousCustomer = row_.Customer;
+    PostingCounts& counts = after.Counts;
+    ++counts.RowsPosted;
+    if (!(row_.HeaderErrors + row_.LineErrors).empty()) ++counts.RowsFlagged;
+    if (newVoucher) ++counts.VouchersCreated;
+    if (newCustomer) ++counts.CustomersCreated;
+    counts.JournalsCreated += static_cast<int>(journals_.Creating().size());
+    return after;
+}
+
+void PostingEngine::RowCommitted(FileProgress after, bool newVoucher, bool newCustomer) {
+    const std::string findings = text::Trim(row_.HeaderErrors + " " + row_.LineErrors);
+    const PostingNotes::Row note{rowNumber_, text::Trim(row_.VoucherNumber), findings};
+    if (!(row_.HeaderErrors + row_.LineErrors).empty()) notes_.Findings.push_back(note);
+    if (newVoucher && row_.Duplicate) notes_.Duplicates.push_back({note.Number, note.Voucher, {}});
+    if (newCustomer) notes_.Customers.push_back(row_.Customer.ShortName);
+    // A check's journal numbers go with its transaction: it names the book alone.
+    for (const auto& [letter, number] : journals_.Creating())
+        notes_.Journals.push_back(std::string(1, letter) +
+                                  (checking_ ? "" : " " + std::to_string(number)));
+    // Only what is committed is remembered: a later row never continues a voucher, reuses a
+    // customer or a journal that a rollback took away.
+    journals_.RowCommitted();
+    customers_.Remember(row_.Customer);
+    progress_ = std::move(after);
+}
+
 bool PostingEngine::IsDuplicate(const PostingRow& row) {
     // Only vouchers of book V are flagged, so only they need the test.
     if (row.Book != "V") return false;
@@ -341,7 +352,6 @@ void PostingEngine::RejectRow(const std::string& message) {
         // The row is out, but its record is not kept: a later run tries the row again.
         throw PostingStopped(e.what(), progress_.RowsDone, false);
     }
-    runReport_ += record;
     notes_.Rejected.push_back({rowNumber_, text::Trim(row_.VoucherNumber), text::OneLine(message)});
     progress_ = std::move(after);
 }

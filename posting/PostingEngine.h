@@ -2,7 +2,7 @@
 // Posts one posting table into the accounting database: every row is checked, gets its journal
 // and customer, and is written as a voucher line, under a new voucher header when it starts a
 // voucher; each row is one transaction. A row that fails is rolled back and described in the
-// run report, and the next row goes on. A check runs the same rows in one transaction that is
+// file's report, and the next row goes on. A check runs the same rows in one transaction that is
 // rolled back at the end, a savepoint per row standing in for the row's commit.
 #include "posting/CustomerResolver.h"
 #include "posting/FileProgress.h"
@@ -10,6 +10,7 @@
 #include "posting/JournalResolver.h"
 #include "posting/LookupMemory.h"
 #include "posting/PostingNotes.h"
+#include "posting/PostingReport.h"
 #include "posting/PostingRow.h"
 #include "posting/RowCheck.h"
 #include "posting/VatAccounts.h"
@@ -27,10 +28,10 @@ class PostingView;
 
 class PostingEngine {
 public:
-    // queries: the main window's database objects; Dbf1 the posting table. RunReport and
-    // JournalNumbers belong to the window.
+    // queries: the main window's database objects; Dbf1 the posting table. JournalNumbers
+    // belong to the window.
     PostingEngine(PostingQueries& queries, DbfTable& Dbf1, PostingView& view,
-                  std::string& RunReport, JournalNumbers& journalNumbers);
+                  JournalNumbers& journalNumbers);
 
     // Posts the table Dbf1 is open on, from its current (first) record to its end. Asks the
     // operator for the working year first. Raises only for what stops the whole table: an
@@ -40,16 +41,18 @@ public:
     // A file taken up in the ledger under key has each row's progress committed with the row;
     // from says where an earlier run of the same file stopped, and posting goes on after it
     // exactly as that run would have gone on.
-    void Run(const FileProgress& from = {}, ImportLedger* ledger = nullptr,
-             const std::string& key = {});
+    PostingReport Run(const FileProgress& from = {}, ImportLedger* ledger = nullptr,
+                      const std::string& key = {});
     // Does what Run does, and leaves the database as it was, apart from the identifier
     // generators: the whole table is one transaction, rolled back at its end however it ends.
     // Progress() and Notes() then say what posting would do. Pending work of the caller on the
     // transaction is committed first, so that the check cannot take it away.
-    void Check(const FileProgress& from = {});
+    PostingReport Check(const FileProgress& from = {});
+    // What the last run did, also when it stopped: its counts and error records include those
+    // of the earlier runs it continued; its notes name only the rows it handled itself.
+    PostingReport Report() const { return {progress_.Counts, notes_, progress_.Report}; }
     // Where the last run stands: rows handled, counts, the last committed voucher.
     const FileProgress& Progress() const { return progress_; }
-    // The rows of the last run behind its counts.
     const PostingNotes& Notes() const { return notes_; }
 
     // The working year of the last run; kept after it.
@@ -68,6 +71,12 @@ private:
     void Post(const FileProgress& from, ImportLedger* ledger, const std::string& key);
     void ChooseWorkYear();
     void PostRow();
+    // Reads and checks the row, and resolves its customer; true when it is a new one.
+    bool ReadRow();
+    // Where the file stands once the row is in.
+    FileProgress Advanced(int headerId, bool newVoucher, bool newCustomer) const;
+    // What is remembered once the row has committed.
+    void RowCommitted(FileProgress after, bool newVoucher, bool newCustomer);
     bool IsDuplicate(const PostingRow& row);
     bool ContinuesPrevious(const PostingRow& row) const;
     void InsertHeader(int headerId);
@@ -87,7 +96,6 @@ private:
     IBTransaction& TR1_;
     DbfTable& Dbf1_;
     PostingView& view_;
-    std::string& runReport_;
     JournalNumbers& journalNumbers_;
 
     WorkYear year_;

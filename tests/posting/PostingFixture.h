@@ -81,7 +81,7 @@ protected:
         View.SetProgressMax(Dbf1.RecordCount());
         View.SetProgress(1);
         View.Positions.clear();
-        Engine.Run();
+        RunReport = Engine.Run().ErrorRecords;
         Dbf1.Close();
     }
 
@@ -99,5 +99,5 @@ protected:
     ScriptedView View;
     std::string RunReport;
     JournalNumbers Journals;
-    PostingEngine Engine{Queries, Dbf1, View, RunReport, Journals};
+    PostingEngine Engine{Queries, Dbf1, View, Journals};
 };
