@@ -132,6 +132,22 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
     EXPECT_EQ(db_->QueryValue("select count(*) from T where A = 8"), "3");
 }
 
+// An installed program logs where the build says, only while that folder exists, never beside
+// itself.
+TEST_F(ExecSqlLogTest, AnInstalledProgramLogsIntoTheFolderItsBuildNames) {
+    TempDir installed;
+    log_.InstalledFolder = (installed.Path() / "ExecSql").string();
+    TEQuery query("EQ2", &window_, &log_);
+    query.SetXQuery(&ib_);
+    query.SetSQLText("insert into T (A) values (7)");
+    query.ExecSQL();
+    EXPECT_FALSE(fs::exists(installed.Path() / "ExecSql"));
+    fs::create_directory(installed.Path() / "ExecSql");
+    query.ExecSQL();
+    EXPECT_NE(installed.Read("ExecSql/sql.log").find("values (7)"), std::string::npos);
+    EXPECT_FALSE(fs::exists(logs_ / "sql.log"));
+}
+
 TEST_F(ExecSqlLogTest, SuffixAndCountLine) {
     log_.ExecSqlLogSuffix = "_x";
     log_.ExecSqlCountSql = "select count(*) as RCNT from T where A = 9";
