@@ -5,6 +5,7 @@
 // with a line end before anything else is printed.
 #include "app/RunProgress.h"
 #include "app/TF_INView.h"
+#include "app/TestPause.h"
 
 #include <chrono>
 #include <functional>
@@ -35,7 +36,9 @@ public:
     void FocusExitButton() override {}
     void SetBusyCursor(bool) override {}
     void Minimize() override {}
-    void ProcessMessages() override {}
+    void ProcessMessages() override {
+        if (pause_) pause_->Turn(progress_.Name);
+    }
     void MessageBox(const std::string& text) override;
     int ShowDialog(TMsgDlgType kind, const std::string& text, const std::string& buttons,
                    int defaultButton = 1) override;
@@ -62,4 +65,5 @@ private:
     std::size_t progressWidth_ = 0;
     std::chrono::steady_clock::time_point lastDrawn_;
     std::function<bool()> stopRequested_;
+    std::optional<TestPause> pause_ = TestPause::FromEnvironment();
 };

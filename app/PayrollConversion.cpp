@@ -47,8 +47,8 @@ void PayrollConversion::AppendRecord() {
     const std::string date = source("KDAT");
 
     dbf1_.Append();
-    auto set = [&](const char* column, const std::string& value) {
-        dbf1_.FieldByName(column).SetAsString(value);
+    auto set = [&](const char* column, const std::string& text) {
+        dbf1_.FieldByName(column).SetAsString(text);
     };
     set("AZON", source("NAPLK"));
     set("SELF", source("TSOR"));

@@ -15,15 +15,15 @@
 // R counts what the posting asked of the database per row as the network client makes them
 // round trips, F the same for one insert and commit of the floor.
 #include "db/IBQuery.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
 #include "platform/DbfTable.h"
 #include "posting/ImportLedger.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <algorithm>
 #include <chrono>

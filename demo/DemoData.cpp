@@ -1,8 +1,8 @@
 // inzefor-demo-data EXCHANGE_FOLDER YEAR: fills an exchange folder with the inputs of a demo
 // import: two invoice tables, a bank statement, a payroll source table and the work posting
 // table in in_arch/.
+#include "fixtures/DbfWriter.h"
 #include "platform/Text.h"
-#include "tests/support/DbfWriter.h"
 
 #include <cstdio>
 #include <filesystem>

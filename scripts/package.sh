@@ -14,7 +14,10 @@ eval "$(dpkg-buildflags --export=sh)"
 # CMake reads no CPPFLAGS; the fortify define travels with the compiler flags.
 export CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 # Only the packaged programs are built; the tests have their own build.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+# The installed program logs its SQL into /var/log/inzefor/ExecSql/ once an administrator makes
+# that folder; the package does not.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+    -DINZEFOR_SQL_LOG_FOLDER=/var/log/inzefor/ExecSql/ >/dev/null
 cmake --build "$build" -j2 --target inzefor-batch InZEFOR
 rm -f "$build"/inzefor_*.deb
 (cd "$build" && cpack -G DEB)

@@ -1,9 +1,9 @@
 #include "app/BankConversion.h"
 
+#include "fixtures/DbfWriter.h"
 #include "platform/Text.h"
 #include "tests/app/ConversionFixture.h"
 #include "tests/app/StatementLines.h"
-#include "tests/support/DbfWriter.h"
 
 #include <gtest/gtest.h>
 

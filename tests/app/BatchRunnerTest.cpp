@@ -1,7 +1,7 @@
 #include "app/BatchRunner.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/TempDir.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

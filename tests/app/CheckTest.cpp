@@ -4,12 +4,12 @@
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
 #include "db/IBQuery.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/PostingSnapshot.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/PostingSnapshot.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 // What the tests of both conversions share: an exchange folder, the window's table object for
 // the work posting table, and a view that must stay silent.
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
 #include "platform/DbfTable.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

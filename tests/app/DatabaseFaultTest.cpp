@@ -4,15 +4,15 @@
 // the error path and nothing of it is posted.
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/PostingSnapshot.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/StallingRelay.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
-#include "tests/support/TestServer.h"
-#include "tests/support/TmpfsMount.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/PostingSnapshot.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/StallingRelay.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
+#include "fixtures/TestServer.h"
+#include "fixtures/TmpfsMount.h"
 
 #include <gtest/gtest.h>
 

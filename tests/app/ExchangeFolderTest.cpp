@@ -5,14 +5,14 @@
 #include "app/BankConversion.h"
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
+#include "fixtures/TmpfsMount.h"
 #include "platform/DbfTable.h"
 #include "platform/Text.h"
 #include "tests/app/StatementLines.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
-#include "tests/support/TmpfsMount.h"
 
 #include <gtest/gtest.h>
 

@@ -1,36 +1,39 @@
-// A stopped run never loses or doubles a row: the real console runner, on a terminal so that it
-// shows which row it posts, is killed at random rows and run again until a run ends, and then the
-// database, the archive and the run logs equal those of one uninterrupted run of the same input.
-// INZEFOR_KILL_POINTS=N multiplies the kills.
+// A stopped run never loses or doubles a row: the real console runner is stopped at random
+// rows (it pauses itself at the row a test names, so no machine is too fast for the stop) and
+// run again until a run ends, and then the database, the archive and the run logs equal those of
+// one uninterrupted run of the same input. INZEFOR_KILL_POINTS=N multiplies the kills;
+// INZEFOR_TEST_SEED=N repeats the stops of a run that printed that seed.
+#include "app/BankConversion.h"
+#include "app/PayrollConversion.h"
 #include "db/IBQuery.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/PostingSnapshot.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
+#include "fixtures/TestServer.h"
 #include "platform/ContentKey.h"
+#include "platform/DbfTable.h"
 #include "platform/Text.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/PostingSnapshot.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
-#include "tests/support/TestServer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <poll.h>
-#include <pty.h>
 #include <random>
 #include <spawn.h>
 #include <string_view>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -43,22 +46,6 @@ int KillFactor() {
     const char* factor = std::getenv("INZEFOR_KILL_POINTS");
     return factor && std::atoi(factor) > 0 ? std::atoi(factor) : 1;
 }
-
-// What a run's progress line says: "file 1/2 NAME  row R/N".
-struct Progress {
-    std::string Name;
-    int Row = 0;
-    int Rows = 0;
-
-    bool Read(const std::string& line) {
-        const std::size_t name = line.find(' ', 5), row = line.rfind("  row ");
-        if (!line.starts_with("file ") || name == std::string::npos || row == std::string::npos ||
-            row < name)
-            return false;
-        Name = line.substr(name + 1, row - name - 1);
-        return std::sscanf(line.c_str() + row, "  row %d/%d", &Row, &Rows) == 2;
-    }
-};
 
 // An exchange folder run by the console runner as a scheduled job would run it, with an
 // embedded database of its own or one that several sites share on the test server.
@@ -76,48 +63,21 @@ public:
 
     fs::path Exchange() const { return dir_ / "exchange"; }
 
-    pid_t Start(const std::string& type) { return Spawn(Prepared(type)); }
+    // Starts a run; with a pause ("NAME:TURN") the run stops itself there.
+    pid_t Start(const std::string& type, const std::string& pause = {}) {
+        return Spawn(Prepared(type), pause);
+    }
     // A run with options of its own instead of a type and a year.
     int RunWith(const std::vector<std::string>& options) { return Wait(Spawn(Prepared(options))); }
 
-    // Runs on a terminal of its own, as an operator starts it, so that its progress line says
-    // which file and row it is at. `watch` is told each progress line and about every
-    // millisecond between them; what the run prints goes to the output. Returns as Wait.
-    using Watch = std::function<void(pid_t pid, const Progress& at)>;
-    int RunOnTerminal(const std::string& type, const Watch& watch) {
-        Command command = Prepared(type);
-        termios raw{};
-        cfmakeraw(&raw);
-        int terminal = -1;
-        const pid_t pid = forkpty(&terminal, nullptr, &raw, nullptr);
-        if (pid < 0) throw std::runtime_error("cannot open a terminal");
-        if (pid == 0) {
-            execve(INZEFOR_BATCH, command.Argv(), environ);
-            _exit(127);
-        }
-        std::ofstream out(dir_ / "runs.out", std::ios::binary | std::ios::app);
-        Progress at;
-        std::string line;
-        for (;;) {
-            pollfd ready{terminal, POLLIN, 0};
-            if (poll(&ready, 1, 1) > 0) {
-                char buffer[4096];
-                const ssize_t got = read(terminal, buffer, sizeof buffer);
-                // The terminal reports an error once the run has closed its side.
-                if (got <= 0) break;
-                out.write(buffer, got);
-                for (char c : std::string_view(buffer, static_cast<std::size_t>(got))) {
-                    if (c != '\r' && c != '\n') {
-                        line += c;
-                        continue;
-                    }
-                    if (at.Read(line)) watch(pid, at);
-                    line.clear();
-                }
-            }
-            watch(pid, at);
-        }
-        close(terminal);
+    // Runs until the run pauses at `pause`, sends it `signal` there and lets it go on. Returns
+    // as Wait, or -1 when the run ended without coming to the pause.
+    int RunStoppedAt(const std::string& type, const std::string& pause, int signal) {
+        const pid_t pid = Start(type, pause);
+        int status = 0;
+        if (waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) return -1;
+        kill(pid, signal);
+        kill(pid, SIGCONT);
         return Wait(pid);
     }
 
@@ -166,8 +126,8 @@ public:
     }
 
 private:
-    // The runner's arguments and the array of pointers to them that a new process takes, made
-    // before a fork: the child of a process with threads must not allocate.
+    // Strings (arguments, environment) and the array of pointers to them that a new process
+    // takes.
     struct Command {
         explicit Command(std::vector<std::string> args) : Args(std::move(args)) {
             for (std::string& arg : Args)
@@ -182,7 +142,13 @@ private:
         std::vector<char*> Pointers;
     };
 
-    pid_t Spawn(Command&& command) {
+    pid_t Spawn(Command&& command, const std::string& pause = {}) {
+        std::vector<std::string> variables;
+        if (!pause.empty()) variables.push_back("INZEFOR_TEST_PAUSE=" + pause);
+        for (char** variable = environ; *variable; ++variable)
+            if (!std::string_view(*variable).starts_with("INZEFOR_TEST_PAUSE="))
+                variables.emplace_back(*variable);
+        Command environment(std::move(variables));
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         const std::string out = (dir_ / "runs.out").string();
@@ -190,7 +156,8 @@ private:
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
         pid_t pid = 0;
-        const int rc = posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr, command.Argv(), environ);
+        const int rc =
+            posix_spawn(&pid, INZEFOR_BATCH, &actions, nullptr, command.Argv(), environment.Argv());
         posix_spawn_file_actions_destroy(&actions);
         if (rc != 0) throw std::runtime_error("cannot start " + std::string(INZEFOR_BATCH));
         return pid;
@@ -229,67 +196,58 @@ using Writer = std::function<void(const fs::path& exchange)>;
 class Interruption : public ::testing::Test {
 protected:
     // Runs the input once, uninterrupted, at a site of its own: what every stopped run is
-    // compared with.
-    void Reference(const std::string& type, const Writer& write) {
+    // compared with. Returns the rows of the table the run posts (a conversion's rows).
+    int Reference(const std::string& type, const Writer& write) {
         write(clean_.Exchange());
         // The mixed tables have vouchers the database refuses: their rows are rejected (4).
         cleanStatus_ = clean_.Run(type);
         EXPECT_TRUE(cleanStatus_ == 0 || cleanStatus_ == 4) << clean_.Output();
-        workTableSize_ = fs::file_size(clean_.Exchange() / "in_arch" / "Feladas.dbf");
+        DbfTable work;
+        work.FolderName = (clean_.Exchange() / "in_arch").string();
+        work.TableName = "Feladas.dbf";
+        work.Open();
+        return work.RecordCount();
     }
 
-    // How one run is stopped: watching it, it sends its signal once and says whether it has.
-    using Stop = std::function<bool(pid_t pid, const Progress& at)>;
+    // Where a run is stopped: the file, the run's turn in it (a converted record or a posted
+    // row) and the signal.
+    struct StopAt {
+        std::string File;
+        int Turn;
+        int Signal;
+    };
 
-    // At a random row of each table the run shows, within its share of the rows from the one it
-    // starts at to the last, so that the `left` stops to come, this one included, and the run
-    // that ends the file find rows left.
-    Stop AtRandomRow(int signal, int left) {
-        const double share = 1.0 / (left + 1);
-        return [this, signal, share, name = std::string(), target = 0](pid_t pid,
-                                                                       const Progress& at) mutable {
-            if (at.Rows == 0) return false;
-            if (at.Name != name) {
-                name = at.Name;
-                target = std::uniform_int_distribution(
-                    at.Row, at.Row + static_cast<int>((at.Rows - at.Row) * share))(random_);
-            }
-            return at.Row >= target && kill(pid, signal) == 0;
-        };
+    // At a random record of a conversion of `records`: the next run converts anew.
+    StopAt InConversion(const std::string& source, int records) {
+        return {source, std::uniform_int_distribution(1, records)(random_), SIGKILL};
     }
 
-    // Once the work table a conversion fills has grown past a random share of its full size.
-    Stop DuringConversion(int signal) {
-        const std::uintmax_t size =
-            workTableSize_ * std::uniform_real_distribution(0.1, 0.9)(random_);
-        const fs::path work = stopped_.Exchange() / "in_arch" / "Feladas.dbf";
-        return [this, signal, size, work](pid_t pid, const Progress&) {
-            std::error_code ec;
-            const std::uintmax_t now = fs::file_size(work, ec);
-            return !ec && now >= size && now < workTableSize_ && kill(pid, signal) == 0;
-        };
+    // At a random row of a table of `rows`, within its share of the rows the earlier stops
+    // left, so that the `left` stops to come, this one included, and the run that ends the file
+    // find rows left.
+    StopAt AtRandomRow(const std::string& table, int rows, int signal, int left) {
+        const int turn =
+            std::uniform_int_distribution(1, std::max(1, (rows - done_) / (left + 1)))(random_);
+        // A killed run's row in hand rolls back; a stopped run's commits.
+        done_ += signal == SIGKILL ? turn - 1 : turn;
+        return {table, turn, signal};
     }
 
-    // Runs the stopped site again and again, each run stopped as `stop` says, told how many
+    // Runs the stopped site again and again, each run stopped where `stop` says, told how many
     // runs are stopped and how many are still to be, until `kills` runs were stopped; then runs
     // it to its end and compares it with the clean one.
     void StopAndCompare(const std::string& type, int kills,
-                        const std::function<Stop(int stopped, int left)>& stop, int stoppedStatus) {
-        int stopped = 0;
-        for (int attempt = 0; stopped < kills && attempt < 4 * kills; ++attempt) {
-            const Stop watch = stop(stopped, kills - stopped);
-            bool hit = false;
-            const int status = stopped_.RunOnTerminal(type, [&](pid_t pid, const Progress& at) {
-                if (!hit) hit = watch(pid, at);
-            });
-            // The run ended before the stop came.
-            if (!hit || status == 0 || status == cleanStatus_) continue;
-            ++stopped;
-            EXPECT_EQ(status, stoppedStatus) << stopped_.Output();
+                        const std::function<StopAt(int stopped, int left)>& stop,
+                        int stoppedStatus) {
+        for (int stopped = 0; stopped < kills; ++stopped) {
+            const StopAt at = stop(stopped, kills - stopped);
+            const std::string pause = at.File + ":" + std::to_string(at.Turn);
+            ASSERT_EQ(stopped_.RunStoppedAt(type, pause, at.Signal), stoppedStatus)
+                << "stopped at " << pause << " (-1: the run never came there)\n"
+                << stopped_.Output();
         }
-        EXPECT_EQ(stopped, kills) << "runs ended before they could be stopped";
-        // The run that ends the file says what the clean one said, unless a stopped run had
-        // already archived it.
+        // The run that ends the file says what the clean one said, unless its own rows had
+        // none rejected.
         const int last = stopped_.Run(type);
         EXPECT_TRUE(last == cleanStatus_ || last == 0) << stopped_.Output();
         // A run with nothing left to do finds nothing.
@@ -363,10 +321,18 @@ protected:
         SameAsClean();
     }
 
+    // Printed, so that a failure can be repeated with INZEFOR_TEST_SEED.
+    static unsigned Seed() {
+        const char* given = std::getenv("INZEFOR_TEST_SEED");
+        const unsigned seed = given ? std::strtoul(given, nullptr, 10) : std::random_device{}();
+        std::cout << "INZEFOR_TEST_SEED=" << seed << std::endl;
+        return seed;
+    }
+
     Site clean_, stopped_;
     int cleanStatus_ = 0;
-    std::uintmax_t workTableSize_ = 0;
-    std::mt19937 random_{std::random_device{}()};
+    int done_ = 0; // rows of the posted table in after the stops so far
+    std::mt19937 random_{Seed()};
 };
 
 TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
@@ -376,19 +342,21 @@ TEST_F(Interruption, PostingTableKilledAtRandomPoints) {
     Reference("SZLA1", write);
     write(stopped_.Exchange());
     StopAndCompare(
-        "SZLA1", 8 * KillFactor(), [&](int, int left) { return AtRandomRow(SIGKILL, left); }, 137);
+        "SZLA1", 8 * KillFactor(),
+        [&](int, int left) { return AtRandomRow("feladas01.dbf", 2000, SIGKILL, left); }, 137);
 }
 
 TEST_F(Interruption, StatementKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WriteStatement(exchange / "KVF0001.TXT", 1000);
     };
-    Reference("BANK1", write);
+    const int rows = Reference("BANK1", write);
     write(stopped_.Exchange());
     StopAndCompare(
         "BANK1", 7 * KillFactor(),
         [&](int stopped, int left) {
-            return stopped < 2 ? DuringConversion(SIGKILL) : AtRandomRow(SIGKILL, left);
+            return stopped < 2 ? InConversion("KVF0001.TXT", 1000)
+                               : AtRandomRow(BankConversion::Output, rows, SIGKILL, left);
         },
         137);
 }
@@ -397,12 +365,13 @@ TEST_F(Interruption, PayrollKilledWhileConvertedAndWhilePosted) {
     const Writer write = [](const fs::path& exchange) {
         MixedInputs::WritePayroll(exchange / "FKBER.DBF", 1000);
     };
-    Reference("FKBER", write);
+    const int rows = Reference("FKBER", write);
     write(stopped_.Exchange());
     StopAndCompare(
         "FKBER", 7 * KillFactor(),
         [&](int stopped, int left) {
-            return stopped < 2 ? DuringConversion(SIGKILL) : AtRandomRow(SIGKILL, left);
+            return stopped < 2 ? InConversion("FKBER.DBF", 1000)
+                               : AtRandomRow(PayrollConversion::Output, rows, SIGKILL, left);
         },
         137);
 }
@@ -424,7 +393,9 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
     write(stopped_.Exchange());
     StopAndCompare(
         "SZLA1", 4,
-        [&](int stopped, int left) { return AtRandomRow(stopped % 2 ? SIGINT : SIGTERM, left); },
+        [&](int stopped, int left) {
+            return AtRandomRow("feladas01.dbf", 2000, stopped % 2 ? SIGINT : SIGTERM, left);
+        },
         3);
     EXPECT_NE(stopped_.Output().find("the next run continues after row"), std::string::npos);
 }

@@ -2,10 +2,10 @@
 // locks that cannot be trusted refused with a clear error, and an import that still works where
 // the bookkeeping tables cannot be made.
 #include "app/BatchRunner.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/TempDir.h"
 #include "platform/FolderLock.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

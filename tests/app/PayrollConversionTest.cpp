@@ -1,8 +1,8 @@
 #include "app/PayrollConversion.h"
 
+#include "fixtures/DbfWriter.h"
 #include "platform/Text.h"
 #include "tests/app/ConversionFixture.h"
-#include "tests/support/DbfWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
 #include "platform/Text.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

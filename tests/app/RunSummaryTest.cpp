@@ -2,11 +2,11 @@
 // the end message and in the JSON report; failed files and files with rejected rows named with
 // their logs; exit statuses 1 and 4.
 #include "app/BatchRunner.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/TempDir.h"
+#include "fixtures/TestDatabase.h"
 #include "platform/ContentKey.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,8 +1,8 @@
 #include "app/ImportType.h"
 #include "app/TF_IN.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
 #include "platform/Text.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // changed since the import keeps the whole import in place.
 #include "app/BatchRunner.h"
 #include "db/IBQuery.h"
+#include "fixtures/DbfWriter.h"
+#include "fixtures/MixedInputs.h"
+#include "fixtures/TempDir.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/MixedInputs.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "db/DbError.h"
 #include "db/IBQuery.h"
 #include "db/TEQuery.h"
+#include "fixtures/TempDir.h"
 #include "platform/DateTime.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +130,22 @@ TEST_F(ExecSqlLogTest, NoLogFolderMeansNoFileAndNoLogWithoutOwner) {
     EXPECT_EQ(db_->QueryValue("select count(*) from T where A = 8"), "0");
     db_->Tr().Commit();
     EXPECT_EQ(db_->QueryValue("select count(*) from T where A = 8"), "3");
+}
+
+// An installed program logs where the build says, only while that folder exists, never beside
+// itself.
+TEST_F(ExecSqlLogTest, AnInstalledProgramLogsIntoTheFolderItsBuildNames) {
+    TempDir installed;
+    log_.InstalledFolder = (installed.Path() / "ExecSql").string();
+    TEQuery query("EQ2", &window_, &log_);
+    query.SetXQuery(&ib_);
+    query.SetSQLText("insert into T (A) values (7)");
+    query.ExecSQL();
+    EXPECT_FALSE(fs::exists(installed.Path() / "ExecSql"));
+    fs::create_directory(installed.Path() / "ExecSql");
+    query.ExecSQL();
+    EXPECT_NE(installed.Read("ExecSql/sql.log").find("values (7)"), std::string::npos);
+    EXPECT_FALSE(fs::exists(logs_ / "sql.log"));
 }
 
 TEST_F(ExecSqlLogTest, SuffixAndCountLine) {

@@ -7,9 +7,9 @@
 #include "db/IBStoredProc.h"
 #include "db/IBTransaction.h"
 #include "db/TEQuery.h"
+#include "fixtures/TestDatabase.h"
+#include "fixtures/TestServer.h"
 #include "platform/Text.h"
-#include "tests/support/TestDatabase.h"
-#include "tests/support/TestServer.h"
 
 #include <gtest/gtest.h>
 

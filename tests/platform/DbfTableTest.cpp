@@ -1,8 +1,8 @@
 #include "platform/DbfTable.h"
 
+#include "fixtures/DbfWriter.h"
+#include "fixtures/TempDir.h"
 #include "platform/Text.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "platform/FileSystem.h"
+#include "fixtures/TempDir.h"
 #include "platform/CheckedPath.h"
 #include "platform/Text.h"
-#include "tests/support/TempDir.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

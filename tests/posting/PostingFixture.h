@@ -1,14 +1,14 @@
 #pragma once
 // A posting engine wired to a real embedded database and real dBase files, as the main window
 // wires it, with a small chart of accounts, VAT codes, posting groups and translations for 2012.
+#include "fixtures/DbfWriter.h"
+#include "fixtures/ScriptedView.h"
+#include "fixtures/TempDir.h"
 #include "platform/DbfTable.h"
 #include "posting/JournalNumbers.h"
 #include "posting/PostingEngine.h"
 #include "posting/PostingQueries.h"
 #include "tests/support/DatabaseTest.h"
-#include "tests/support/DbfWriter.h"
-#include "tests/support/ScriptedView.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

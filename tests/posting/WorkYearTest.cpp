@@ -1,6 +1,6 @@
 // The working year's text is pasted into SQL: it must read the same whatever the process locale.
 #include "posting/WorkYear.h"
-#include "tests/support/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 //
 // The database is dropped after the suite's last test; what a test leaves uncommitted on Tr()
 // is rolled back after it.
-#include "tests/support/TestDatabase.h"
+#include "fixtures/TestDatabase.h"
 
 #include <gtest/gtest.h>
 

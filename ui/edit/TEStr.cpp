@@ -65,8 +65,11 @@ TEStr::TEStr(QWidget* owner, const std::string& name) : QLineEdit(owner), owner_
 TEStr::~TEStr() {
     HideButton();
     delete label_.data();
-    // The list lives on the form; it must not outlast the field whose handlers it calls.
-    delete pickList_.data();
+    // The list lives on the form; it must not outlast the field whose handlers it calls. It is
+    // forgotten first: its destructor still sends events to the field's filter.
+    QComboBox* list = pickList_;
+    pickList_ = nullptr;
+    delete list;
 }
 
 void TEStr::ShowMessage(const std::string& text, bool isError) {
