@@ -404,14 +404,7 @@ TEST_F(Interruption, TerminateAndInterruptStopBetweenRows) {
 // finished; while it is still stopped it is not undone.
 TEST_F(Interruption, KilledAndResumedFileIsUndoneWhole) {
     MixedInputs::WritePostingTable(stopped_.Exchange() / "feladas01.dbf", 600);
-    const Stop stop = AtRandomRow(SIGKILL, 1);
-    bool hit = false;
-    EXPECT_EQ(stopped_.RunOnTerminal("SZLA1",
-                                     [&](pid_t pid, const Progress& at) {
-                                         if (!hit) hit = stop(pid, at);
-                                     }),
-              137);
-    ASSERT_TRUE(hit);
+    EXPECT_EQ(stopped_.RunStoppedAt("SZLA1", "feladas01.dbf:300", SIGKILL), 128 + SIGKILL);
     EXPECT_EQ(stopped_.RunWith({"--undo=feladas01.dbf"}), 1);
     EXPECT_NE(stopped_.Output().find("to be continued: finish it first"), std::string::npos);
     const int last = stopped_.Run("SZLA1");
