@@ -9,15 +9,23 @@
 
 namespace {
 
-// The counts and year of an import are those of its last row's record; the rows' user names are
-// gathered through the index on the rows' import.
-const char* const kHistorySql =
-    "select i.II_ID, i.II_KEY, i.II_NAME, i.II_TYPE, i.II_ROWS, i.II_STATE, i.II_STARTED, "
-    "i.II_DB_USER, i.II_UNDONE, i.II_UNDONE_BY, r.IR_YEAR, r.IR_POSTED, r.IR_FLAGGED, "
-    "r.IR_REJECTED, r.IR_VOUCHERS, r.IR_CUSTOMERS, r.IR_JOURNALS, (select list(distinct "
-    "u.IR_USER, ', ') from INZ_ROW u where u.IR_IMPORT=i.II_ID and u.IR_USER>'') USERS "
-    "from INZ_IMPORT i left join INZ_ROW r on r.IR_IMPORT=i.II_ID and r.IR_ROW=(select "
-    "max(m.IR_ROW) from INZ_ROW m where m.IR_IMPORT=i.II_ID) order by i.II_ID desc";
+// The counts and year of an import are those of its last row's record, and the rows' user
+// names are gathered: through the index of the kept rows, or among the few rows of the files not
+// yet finished.
+std::string HistorySql() {
+    const std::string columns = "IR_IMPORT, IR_ROW, IR_USER, IR_YEAR, IR_POSTED, IR_FLAGGED, "
+                                "IR_REJECTED, IR_VOUCHERS, IR_CUSTOMERS, IR_JOURNALS";
+    const std::string rows =
+        "(select " + columns + " from INZ_ROW union all select " + columns + " from INZ_ROW_DONE) ";
+    return "select i.II_ID, i.II_KEY, i.II_NAME, i.II_TYPE, i.II_ROWS, i.II_STATE, i.II_STARTED, "
+           "i.II_DB_USER, i.II_UNDONE, i.II_UNDONE_BY, r.IR_YEAR, r.IR_POSTED, r.IR_FLAGGED, "
+           "r.IR_REJECTED, r.IR_VOUCHERS, r.IR_CUSTOMERS, r.IR_JOURNALS, (select list(distinct "
+           "u.IR_USER, ', ') from " +
+           rows +
+           "u where u.IR_IMPORT=i.II_ID and u.IR_USER>'') USERS from INZ_IMPORT i left join " +
+           rows + "r on r.IR_IMPORT=i.II_ID and r.IR_ROW=(select max(m.IR_ROW) from " + rows +
+           "m where m.IR_IMPORT=i.II_ID) order by i.II_ID desc";
+}
 
 std::string State(const std::string& stored) {
     return stored == "finished" ? "posted" : stored == "undone" ? "undone" : "stopped";
@@ -29,7 +37,7 @@ std::vector<ImportHistory::Import> ImportHistory::Read(IBDatabase& db) {
     IBTransaction tr(db, "TRHISTORY");
     tr.Params = {"read_committed", "rec_version", "nowait", "read"};
     IBQuery query(db, tr, "IBHistory");
-    query.SetSQLText(kHistorySql);
+    query.SetSQLText(HistorySql());
     query.Open();
     std::vector<Import> imports;
     for (bool more = !query.IsEmpty(); more; more = query.Next()) {

@@ -38,11 +38,13 @@ std::string Joined(const std::vector<std::string>& columns) {
     return list;
 }
 
-// What the import wrote, from its rows' records (through the index on their import).
+// What the import wrote, from its rows' records (through the index on their import); only a
+// finished import is undone, and its rows are kept.
 Written ReadRows(IBQuery& q, int import, ImportUndo::Result& result) {
-    q.SetSQLText("select IR_HEADER_ID, IR_LINE_ID, IR_LINES, IR_PRINT, IR_VOUCHER, IR_CUSTOMER, "
-                 "IR_CU_SHORT, IR_CUSTOMERS, IR_JOURNALS from INZ_ROW where IR_IMPORT=:I order "
-                 "by IR_ROW");
+    q.SetSQLText(
+        "select IR_HEADER_ID, IR_LINE_ID, IR_LINES, IR_PRINT, IR_VOUCHER, IR_CUSTOMER, "
+        "IR_CU_SHORT, IR_CUSTOMERS, IR_JOURNALS from INZ_ROW_DONE where IR_IMPORT=:I order "
+        "by IR_ROW");
     q.ParamByName("I").SetAsInteger(import);
     q.Open();
     Written written;

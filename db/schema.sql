@@ -121,8 +121,8 @@ create index TETEL_FE_ID on TETEL (TE_FE_ID);
    SHA-256 of its content; a run working on a file keeps that record locked, so no other run
    can take the file up meanwhile. INZ_ROW holds one record per handled row, inserted in the
    row's own transaction, so the database alone says which rows of a file are in; it is read
-   to continue a stopped file and to take an import back, so the rows of a finished file stay,
-   found through their import. INZ_IMPORT holds one record per posting of a file (a content
+   to continue a stopped file; once the file has finished its rows move to INZ_ROW_DONE, to take
+   an import back. INZ_IMPORT holds one record per posting of a file (a content
    posted again is another import); a row's record carries its voucher line and the fingerprint
    of its voucher as it stood after the row. The importer creates every table, column, index and
    sequence of this section that a database lacks (columns added later must allow nulls); the
@@ -175,7 +175,40 @@ create table INZ_ROW (
     IR_PRINT      varchar(64),
     IR_USER       varchar(254) character set octets
 );
-create index INZ_ROW_IMPORT on INZ_ROW (IR_IMPORT, IR_ROW);
+
+/* The row records of a finished file, kept for good: history and undo find an import's rows
+   through their index. They move here when the file finishes, in one statement, so that posting
+   a row writes no index page. */
+create table INZ_ROW_DONE (
+    IR_KEY        varchar(64) not null,
+    IR_ROW        integer not null,
+    IR_TEXT       varchar(8000) character set octets,
+    IR_YEAR       double precision,
+    IR_HEADER_ID  integer,
+    IR_VOUCHER    varchar(254) character set octets,
+    IR_CUSTOMER   integer,
+    IR_TOTAL      double precision,
+    IR_ACCOUNT    varchar(254) character set octets,
+    IR_DIRECTION  varchar(1),
+    IR_ISSUED     timestamp,
+    IR_CU_SHORT   varchar(254) character set octets,
+    IR_CU_ACCOUNT varchar(254) character set octets,
+    IR_CU_COMPANY varchar(254) character set octets,
+    IR_CU_TAX     varchar(254) character set octets,
+    IR_CU_BANK    varchar(254) character set octets,
+    IR_POSTED     integer,
+    IR_FLAGGED    integer,
+    IR_REJECTED   integer,
+    IR_VOUCHERS   integer,
+    IR_CUSTOMERS  integer,
+    IR_JOURNALS   integer,
+    IR_IMPORT     integer,
+    IR_LINE_ID    integer,
+    IR_LINES      integer,
+    IR_PRINT      varchar(64),
+    IR_USER       varchar(254) character set octets
+);
+create index INZ_ROW_DONE_IMPORT on INZ_ROW_DONE (IR_IMPORT, IR_ROW);
 
 create table INZ_IMPORT (
     II_ID        integer not null primary key,

@@ -32,6 +32,15 @@ std::string InsertRowSql(const std::string& marker, const std::string& lineId = 
            ")";
 }
 
+// Moves the row records of a finished import to where they are kept.
+std::string KeepRowsSql() {
+    std::string columns = "IR_LINE_ID";
+    for (const char* column : kRowColumns)
+        columns += std::string(", ") + column;
+    return "insert into INZ_ROW_DONE (" + columns + ") select " + columns +
+           " from INZ_ROW where IR_KEY=:K and IR_IMPORT=:I";
+}
+
 // A posted row's record and the identifier of its voucher line (TE_NEXT, as the engine draws it
 // otherwise) in one statement, so that the record costs the row no round trip of its own. The
 // block's parameters take the columns' types.
@@ -59,7 +68,8 @@ void ImportLedger::Commit() {
 bool ImportLedger::Open(std::string& why, bool create) {
     available_ = false;
     objects_.Ensure(create);
-    available_ = objects_.Has("INZ_FILE") && objects_.Has("INZ_ROW") && objects_.Has("INZ_IMPORT");
+    available_ = objects_.Has("INZ_FILE") && objects_.Has("INZ_ROW") &&
+                 objects_.Has("INZ_IMPORT") && objects_.Has("INZ_ROW_DONE");
     if (!available_) why = objects_.Why();
     return available_;
 }
@@ -341,5 +351,13 @@ void ImportLedger::Finish(const std::string& key, const PostingCounts& counts) {
                      "II_ID=:I");
     held_.ParamByName("I").SetAsInteger(import_);
     held_.ExecSQL();
+    static const std::string keep = KeepRowsSql();
+    for (const std::string& sql : {keep, std::string("delete from INZ_ROW where IR_KEY=:K and "
+                                                     "IR_IMPORT=:I")}) {
+        held_.SetSQLText(sql);
+        held_.ParamByName("K").SetAsString(key);
+        held_.ParamByName("I").SetAsInteger(import_);
+        held_.ExecSQL();
+    }
     claim_.Commit();
 }

@@ -192,7 +192,8 @@ class LedgerUnavailable : public Ledger {
 protected:
     static void SetUpTestSuite() {
         CreateDatabase("drop table INZ_ROW; drop table INZ_FILE; drop table INZ_GUARD;"
-                       "drop table INZ_IMPORT; drop sequence INZ_IMPORT_ID; commit;" +
+                       "drop table INZ_IMPORT; drop table INZ_ROW_DONE; drop sequence "
+                       "INZ_IMPORT_ID; commit;" +
                        ClerkGrants({}));
     }
     // The accounting tables, and those given, for a user who may not create tables.
@@ -234,7 +235,7 @@ TEST_F(LedgerUnavailable, ImportRunsAndSaysItCannotBeResumed) {
 class LedgerOutdated : public LedgerUnavailable {
 protected:
     static void SetUpTestSuite() {
-        CreateDatabase("drop table INZ_GUARD; drop index INZ_ROW_IMPORT; drop table INZ_IMPORT;"
+        CreateDatabase("drop table INZ_GUARD; drop table INZ_ROW_DONE; drop table INZ_IMPORT;"
                        "drop sequence INZ_IMPORT_ID; alter table INZ_FILE drop IF_IMPORT;"
                        "alter table INZ_ROW drop IR_IMPORT, drop IR_LINE_ID, drop IR_LINES,"
                        "drop IR_PRINT, drop IR_USER; commit;" +
